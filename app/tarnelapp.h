@@ -1,0 +1,39 @@
+// tarnelapp.h - the application object: everything that lives for the whole
+// run, and the fixed start-up and shutdown order.
+#pragma once
+
+#include "afx/afxwin.h"
+#include "settings/networksettings.h"
+
+class CRZScript;
+class CFlashChanger;
+
+class CTarnelApp : public CWinApp {
+public:
+    CTarnelApp();
+    ~CTarnelApp() override;
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    // Finds the first attached board and opens it; on failure tells the user
+    // which library call failed and why, and returns FALSE.
+    BOOL OpenBoard();
+    // Brings the board's firmware up to date from the installed files.
+    void CheckAndUpgradeFirmware();
+
+    NetworkSettings m_settings;         // the one settings record of the process
+    int m_hBoard;                       // board handle, 0 = none
+    CRZScript* m_pScript;               // the settings-file object, owned
+    CFlashChanger* m_pFlashChanger;     // the upgrade progress window object, owned
+    BOOL m_bBoardUpdated;               // the board's system was changed in this run
+    int m_nBoardNo;                     // the opened board's number, -1 = none
+
+    DECLARE_MESSAGE_MAP()
+};
+
+extern CTarnelApp theApp;
+
+// The reason texts for a failed enumeration or open, by GetIPLastError code.
+const char* EnumErrorReason(int code);
+const char* OpenErrorReason(int code);
