@@ -152,6 +152,20 @@ bool WaitForWindowGone(HWND hwnd, DWORD timeoutMs) {
     return WaitUntil([&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); }, timeoutMs);
 }
 
+HWND FindDescendant(HWND root, int id, const wchar_t* className) {
+    for (HWND child = GetWindow(root, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child))
+            continue;
+        if (GetDlgCtrlID(child) == id &&
+            (className == nullptr || GetClassNameOf(child) == className))
+            return child;
+        if (HWND found = FindDescendant(child, id, className))
+            return found;
+    }
+    return nullptr;
+}
+
 bool IsMessageBox(HWND hwnd) {
     return GetClassNameOf(hwnd) == L"#32770" && GetDlgItem(hwnd, kMessageTextId) != nullptr;
 }

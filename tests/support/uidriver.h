@@ -47,6 +47,10 @@ HWND WaitForTopWindow(const wchar_t* caption, const wchar_t* className, DWORD ti
 // Waits until the window is gone (or was never there); false on timeout.
 bool WaitForWindowGone(HWND hwnd, DWORD timeoutMs);
 
+// The first visible descendant of `root` with control ID `id` (and class
+// `className`, when given), searched depth-first; null when none.
+HWND FindDescendant(HWND root, int id, const wchar_t* className = nullptr);
+
 // Is this top-level window a message box (a dialog with the message text)?
 bool IsMessageBox(HWND hwnd);
 // Reads a message box.
