@@ -80,6 +80,8 @@ Installation::Installation(const std::string& root, const FirmwareImages& images
 }
 
 Installation::~Installation() {
+    if (m_keepRegistered)
+        return;
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kConfigKey);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kDriverKey);
 }

@@ -35,11 +35,14 @@ public:
     const std::string& SystemDir() const { return m_systemDir; }
     const std::string& DriverDir() const { return m_driverDir; }
     const std::string& CommandFileName() const { return m_commandFileName; }
+    // Leaves the registry keys in place when the object goes (for the demo).
+    void KeepRegistered() { m_keepRegistered = true; }
 
 private:
     std::string m_systemDir;
     std::string m_driverDir;
     std::string m_commandFileName;
+    bool m_keepRegistered = false;
 };
 
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
