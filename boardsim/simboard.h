@@ -5,6 +5,8 @@
 //   board.ini      text, one "key=value" a line (see BoardConfig)
 //   sys\           the board file system ("sys:\name" is sys\name)
 //   mainflash.bin  main flash, kMainFlashSize bytes (sparse; erased = 0xFF)
+//                  stored with every byte inverted, so that erased flash is a
+//                  hole of zeros in the file; read it through ReadMainFlash
 //   spiflash.bin   SPI flash, BoardConfig::spiSize bytes (erased = 0xFF)
 //   trace.log      one line per library call: Name(arg, arg, ...) = result
 //
@@ -20,14 +22,14 @@
 
 namespace simboard {
 
-constexpr uint32_t kMainFlashSize = 0x1800000;   // 24 MiB
-constexpr uint32_t kMainSectorSize = 0x10000;    // fmSectorErase unit
-constexpr uint32_t kSpiDefaultSize = 0x100000;   // 1 MiB
+constexpr uint32_t kMainFlashSize = 0x1800000; // 24 MiB
+constexpr uint32_t kMainSectorSize = 0x10000;  // fmSectorErase unit
+constexpr uint32_t kSpiDefaultSize = 0x100000; // 1 MiB
 constexpr uint32_t kSpiSectorSize = 0x1000;
 constexpr uint32_t kSpiBlockSize = 0x10000;
 constexpr uint32_t kSpiPageSize = 0x100;
 constexpr uint32_t kProductDataSpiAddress = 0xFC00;
-constexpr int kPowerCutExitCode = 0xDEAD;        // process exit code of a power cut
+constexpr int kPowerCutExitCode = 0xDEAD; // process exit code of a power cut
 
 // One injected failure: the n-th call (1-based, counted from OpenIPDev) of
 // `function` returns `result` and does nothing.
@@ -38,27 +40,27 @@ struct Fault {
 };
 
 struct BoardConfig {
-    uint32_t boardWord = 0x20000000;   // version record word at offset 4; type = word >> 20
-    uint32_t commandVersion = 0x100;   // word at offset 8
-    uint32_t romVersion = 0x100;       // word at offset 16
-    int boardNo = 0;                   // first value of the enumeration buffer
-    int64_t clockOffsetMs = 0;         // board clock = host local time + offset
+    uint32_t boardWord = 0x20000000; // version record word at offset 4; type = word >> 20
+    uint32_t commandVersion = 0x100; // word at offset 8
+    uint32_t romVersion = 0x100;     // word at offset 16
+    int boardNo = 0;                 // first value of the enumeration buffer
+    int64_t clockOffsetMs = 0;       // board clock = host local time + offset
     int resetCount = 0;
     std::string commandFile = "RZSYS.BIN"; // board file whose copy updates commandVersion
     uint32_t spiSize = kSpiDefaultSize;
-    int enumError = 0;                 // nonzero: EnumAttachIPDev fails, GetIPLastError = this
-    int openError = 0;                 // nonzero: OpenIPDev fails, GetIPLastError = this
+    int enumError = 0; // nonzero: EnumAttachIPDev fails, GetIPLastError = this
+    int openError = 0; // nonzero: OpenIPDev fails, GetIPLastError = this
     std::vector<Fault> faults;
-    int powerCutAfter = 0;             // nonzero: the process ends after this many flash changes
+    int powerCutAfter = 0; // nonzero: the process ends after this many flash changes
 
     uint32_t BoardType() const { return boardWord >> 20; }
 };
 
 struct TraceEntry {
     std::string function;
-    std::vector<std::string> args;     // as written: numbers in decimal or 0x hex, strings quoted
+    std::vector<std::string> args; // as written: numbers in decimal or 0x hex, strings quoted
     long long result = 0;
-    std::string line;                  // the whole line
+    std::string line; // the whole line
 };
 
 // Options for a new board.
@@ -67,7 +69,7 @@ struct CreateOptions {
     uint8_t mac[6] = {0x00, 0x80, 0x4C, 0x12, 0x34, 0x56};
     uint32_t commandVersion = 0x100;
     uint32_t romVersion = 0x100;
-    bool withBootIni = true;           // a boot settings file with a few sections
+    bool withBootIni = true; // a boot settings file with a few sections
 };
 
 // Folder handling. All return false on failure (and never throw).
@@ -88,7 +90,8 @@ bool WriteSpiFlash(const std::string& dir, uint32_t address, const void* buffer,
 
 // Board files by board path ("sys:\boot.ini").
 bool ReadBoardFile(const std::string& dir, const std::string& boardPath, std::string& content);
-bool WriteBoardFile(const std::string& dir, const std::string& boardPath, const std::string& content);
+bool WriteBoardFile(const std::string& dir, const std::string& boardPath,
+                    const std::string& content);
 bool DeleteBoardFile(const std::string& dir, const std::string& boardPath);
 
 // The call trace.
@@ -97,5 +100,23 @@ void ClearTrace(const std::string& dir);
 
 // Windows form of a board folder path (Unix paths become Z:\...).
 std::string ToWindowsPath(const std::string& dir);
+
+// --- Additions ---
+
+constexpr uint32_t kProductDataSize = 256;
+
+// The boot settings file of a new board ("sys:\boot.ini" when withBootIni).
+extern const char kDefaultBootIni[];
+
+// The validity rules of a product data block (leading field not blank, the
+// model marker of the board type, a usable unicast MAC address).
+bool ProductDataLooksValid(uint32_t boardType, const uint8_t* block256);
+
+// The recognisable old SPI boot image that a new board holds at SPI address
+// 0 or 0x10000 (types 0x200 and 0x201).
+std::vector<uint8_t> MakeOldBootImage(uint32_t spiAddress);
+
+// Names of the files in the board file system.
+std::vector<std::string> ListBoardFiles(const std::string& dir);
 
 } // namespace simboard
