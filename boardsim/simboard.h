@@ -22,7 +22,9 @@
 
 namespace simboard {
 
-constexpr uint32_t kMainFlashSize = 0x1800000; // 24 MiB
+// 32 MiB: the product data write-back on a type 0x201 board reads and
+// rewrites 128 KiB from 0x17F0000, past 24 MiB.
+constexpr uint32_t kMainFlashSize = 0x2000000;
 constexpr uint32_t kMainSectorSize = 0x10000;  // fmSectorErase unit
 constexpr uint32_t kSpiDefaultSize = 0x100000; // 1 MiB
 constexpr uint32_t kSpiSectorSize = 0x1000;
