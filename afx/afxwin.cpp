@@ -75,7 +75,9 @@ const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
     return &map;
 }
 
-const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const {
+    return GetThisMessageMap();
+}
 
 const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT message, UINT code, UINT id) const {
     for (const AFX_MSGMAP* map = GetMessageMap(); map != nullptr;
@@ -115,7 +117,9 @@ BOOL CWnd::DestroyWindow() {
     return ok;
 }
 
-void CWnd::SetWindowText(const char* text) { ::SetWindowTextW(m_hWnd, AfxSjisToWide(text).c_str()); }
+void CWnd::SetWindowText(const char* text) {
+    ::SetWindowTextW(m_hWnd, AfxSjisToWide(text).c_str());
+}
 
 CString CWnd::GetWindowText() const {
     int n = ::GetWindowTextLengthW(m_hWnd);
@@ -190,6 +194,24 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
     BOOL handled = !m_bDefaultRequested;
     m_bDefaultRequested = outer;
     return handled;
+}
+
+// ---------------------------------------------------------------------------
+// CMenu, CPaintDC
+
+BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nIDNewItem, const char* lpszNewItem) {
+    if (nFlags & (MF_SEPARATOR | MF_BITMAP | MF_OWNERDRAW))
+        return ::AppendMenuW(m_hMenu, nFlags, nIDNewItem, nullptr);
+    std::wstring text = AfxSjisToWide(lpszNewItem);
+    return ::AppendMenuW(m_hMenu, nFlags, nIDNewItem, text.c_str());
+}
+
+CPaintDC::CPaintDC(CWnd* pWnd) : m_hWnd(pWnd->m_hWnd) {
+    m_hDC = ::BeginPaint(m_hWnd, &m_ps);
+}
+
+CPaintDC::~CPaintDC() {
+    ::EndPaint(m_hWnd, &m_ps);
 }
 
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
@@ -271,7 +293,9 @@ void CDialog::OnOK() {
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 BOOL CDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     if (message == WM_INITDIALOG) {
@@ -403,7 +427,9 @@ void CWinApp::EndWaitCursor() {
     }
 }
 
-CWinApp* AfxGetApp() { return CWinApp::s_pApp; }
+CWinApp* AfxGetApp() {
+    return CWinApp::s_pApp;
+}
 
 HINSTANCE AfxGetInstanceHandle() {
     CWinApp* app = AfxGetApp();

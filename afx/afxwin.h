@@ -92,14 +92,16 @@ protected:                                                                      
     const AFX_MSGMAP* GetMessageMap() const override;
 
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                     \
-    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }              \
+    const AFX_MSGMAP* theClass::GetMessageMap() const {                                            \
+        return GetThisMessageMap();                                                                \
+    }                                                                                              \
     const AFX_MSGMAP* theClass::GetThisMessageMap() {                                              \
         using ThisClass [[maybe_unused]] = theClass;                                               \
         using TheBaseClass = baseClass;                                                            \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
 
 #define END_MESSAGE_MAP()                                                                          \
-    {0, 0, 0, nullptr}                                                                             \
+    { 0, 0, 0, nullptr }                                                                           \
     }                                                                                              \
     ;                                                                                              \
     static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]};  \
@@ -238,6 +240,46 @@ private:
 };
 
 // ---------------------------------------------------------------------------
+// CMenu - a menu handle (the system menu, for instance); not owned.
+
+class CMenu {
+public:
+    CMenu() = default;
+    explicit CMenu(HMENU hMenu) : m_hMenu(hMenu) {}
+
+    HMENU m_hMenu = nullptr;
+    HMENU GetSafeHmenu() const { return m_hMenu; }
+
+    // Appends an item (MF_STRING with a Shift-JIS text) or a separator
+    // (MF_SEPARATOR, no text).
+    BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, const char* lpszNewItem = nullptr);
+};
+
+// ---------------------------------------------------------------------------
+// CDC and CPaintDC - a device context, and the one of a WM_PAINT handler
+// (BeginPaint on construction, EndPaint on destruction).
+
+class CDC {
+public:
+    HDC m_hDC = nullptr;
+    HDC GetSafeHdc() const { return m_hDC; }
+    BOOL DrawIcon(int x, int y, HICON hIcon) { return ::DrawIcon(m_hDC, x, y, hIcon); }
+};
+
+class CPaintDC : public CDC {
+public:
+    explicit CPaintDC(CWnd* pWnd);
+    ~CPaintDC();
+    CPaintDC(const CPaintDC&) = delete;
+    CPaintDC& operator=(const CPaintDC&) = delete;
+
+    PAINTSTRUCT m_ps = {};
+
+private:
+    HWND m_hWnd;
+};
+
+// ---------------------------------------------------------------------------
 // CDataExchange and DDX_Control
 
 class CDataExchange {
@@ -311,8 +353,8 @@ public:
     BOOL IsWaitCursorShown() const { return m_nWaitCursorCount > 0; }
 
     HINSTANCE m_hInstance = nullptr;
-    std::string m_strAppName;       // Shift-JIS application title
-    const char* m_pszAppName = "";  // points into m_strAppName
+    std::string m_strAppName;      // Shift-JIS application title
+    const char* m_pszAppName = ""; // points into m_strAppName
     CWnd* m_pMainWnd = nullptr;
 
     // The one application object (set by its constructor).

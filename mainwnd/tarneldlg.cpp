@@ -1,0 +1,220 @@
+// tarneldlg.cpp - the main dialog and the board clock panel.
+#include "mainwnd/tarneldlg.h"
+
+#include "app/lm800mul.h"
+#include "app/tarnelapp.h"
+#include "mainwnd/aboutdlg.h"
+#include "mainwnd/rtcclock.h"
+#include "res/resource.h"
+#include "settings/rzscript.h"
+
+namespace {
+
+constexpr UINT_PTR kClockTimer = 1;
+constexpr UINT kClockInterval = 1000;
+constexpr int kSheetFrameId = 1000;
+constexpr int kBootFile = 0; // "sys:\boot.ini", not the safe file
+constexpr int kOnBoard = 0;  // the board's file system, not the PC's
+
+// The first tick reads the board again and sets the picker to the PC's time;
+// later ticks advance both by one second.
+BOOL s_bFirstTick = TRUE;
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CTarnelDlg, CDialog)
+ON_WM_SYSCOMMAND()
+ON_WM_PAINT()
+ON_WM_QUERYDRAGICON()
+ON_BN_CLICKED(1001, OnWrite)
+ON_BN_CLICKED(1042, OnRead)
+ON_BN_CLICKED(1002, OnCancel)
+ON_BN_CLICKED(1057, OnSetRtc)
+ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+CTarnelDlg::CTarnelDlg(CWnd* pParent) : CDialog(IDD_TARNEL2_DIALOG, pParent) {
+    m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
+}
+
+CTarnelDlg::~CTarnelDlg() = default;
+
+void CTarnelDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, 1056, m_dtpSetTime);
+    DDX_Control(pDX, 1058, m_stRtcTime);
+}
+
+BOOL CTarnelDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    HMENU hSysMenu = GetSystemMenu(FALSE);
+    if (hSysMenu != nullptr) {
+        CString strAboutMenu;
+        strAboutMenu.LoadString(IDS_ABOUTBOX);
+        if (!strAboutMenu.IsEmpty()) {
+            CMenu sysMenu(hSysMenu);
+            sysMenu.AppendMenu(MF_SEPARATOR);
+            sysMenu.AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+        }
+    }
+
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    m_sheet.Create(this, WS_CHILD | WS_VISIBLE, 0);
+    m_sheet.PlaceInFrame(this, kSheetFrameId);
+
+    // A failed read leaves the record zeroed, so the panel shows 0:00:00.
+    SYSTEMTIME boardTime = {};
+    GetIPTime(theApp.m_hBoard, &boardTime);
+    ShowBoardTime(boardTime);
+    SetTimer(kClockTimer, kClockInterval, nullptr);
+    return TRUE;
+}
+
+void CTarnelDlg::OnSysCommand(UINT nID, LPARAM lParam) {
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg dlgAbout;
+        dlgAbout.DoModal();
+    } else {
+        CDialog::OnSysCommand(nID, lParam);
+    }
+}
+
+void CTarnelDlg::OnPaint() {
+    if (IsIconic()) {
+        CPaintDC dc(this);
+        SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+        int cxIcon = ::GetSystemMetrics(SM_CXICON);
+        int cyIcon = ::GetSystemMetrics(SM_CYICON);
+        RECT rect;
+        GetClientRect(&rect);
+        int x = (rect.right - rect.left - cxIcon + 1) / 2;
+        int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
+        dc.DrawIcon(x, y, m_hIcon);
+    } else {
+        CDialog::OnPaint();
+    }
+}
+
+HCURSOR CTarnelDlg::OnQueryDragIcon() {
+    return static_cast<HCURSOR>(m_hIcon);
+}
+
+void CTarnelDlg::OnOK() {}
+
+void CTarnelDlg::OnWrite() {
+    CWaitCursor wait;
+    CPropertyPage* pPage = m_sheet.GetActivePage();
+    if (pPage != nullptr)
+        pPage->OnKillActive();
+    int result =
+        theApp.m_pScript->WriteSettings(theApp.m_hBoard, theApp.m_settings, kBootFile, kOnBoard);
+    theApp.m_pScript->ReadSettings(theApp.m_hBoard, theApp.m_settings, kBootFile, kOnBoard);
+    if (pPage != nullptr)
+        pPage->OnSetActive();
+    if (result == 0) {
+        AfxMessageBox("ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに成功しました！", MB_OK | MB_ICONINFORMATION);
+        theApp.m_bBoardUpdated = TRUE;
+    } else {
+        AfxMessageBox("ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに失敗しました！", MB_OK | MB_ICONHAND);
+        theApp.m_bBoardUpdated = FALSE;
+    }
+}
+
+void CTarnelDlg::OnRead() {
+    theApp.m_pScript->ReadSettings(theApp.m_hBoard, theApp.m_settings, kBootFile, kOnBoard);
+    CPropertyPage* pPage = m_sheet.GetActivePage();
+    if (pPage != nullptr)
+        pPage->OnSetActive();
+}
+
+void CTarnelDlg::OnCancel() {
+    if (theApp.m_bBoardUpdated && AfxMessageBox("システムのリセットを行います。よろしいですか？",
+                                                MB_OKCANCEL | MB_ICONQUESTION) == IDOK) {
+        CWaitCursor wait;
+        if (ResetIP(theApp.m_nBoardNo, 1) != 0)
+            AfxMessageBox("リセットに失敗しました", MB_OK);
+    }
+    KillTimer(kClockTimer);
+    CDialog::OnCancel();
+}
+
+void CTarnelDlg::ShowBoardTime(const SYSTEMTIME& time) {
+    m_stRtcTime.SetWindowText(rtcclock::Format(time.wHour, time.wMinute, time.wSecond).c_str());
+}
+
+void CTarnelDlg::OnTimer(UINT_PTR nIDEvent) {
+    if (s_bFirstTick) {
+        s_bFirstTick = FALSE;
+        SYSTEMTIME boardTime = {};
+        GetIPTime(theApp.m_hBoard, &boardTime);
+        SYSTEMTIME now;
+        ::GetLocalTime(&now);
+        ShowBoardTime(boardTime);
+        m_dtpSetTime.SetTime(&now);
+    } else {
+        CString text = m_stRtcTime.GetWindowText();
+        SYSTEMTIME picked = {};
+        m_dtpSetTime.GetTime(&picked);
+        int hour = 0, minute = 0, second = 0;
+        ParseRtcText(text, hour, minute, second);
+        IncrementSecond(hour, minute, second);
+        SYSTEMTIME later = rtcclock::AddOneSecond(picked);
+        m_stRtcTime.SetWindowText(rtcclock::Format(hour, minute, second).c_str());
+        m_dtpSetTime.SetTime(&later);
+    }
+    CDialog::OnTimer(nIDEvent);
+}
+
+int CTarnelDlg::ParseRtcText(CString text, int& hour, int& minute, int& second) {
+    hour = minute = second = 0;
+    std::string s = text.GetString();
+    if (s.empty())
+        return -1;
+    size_t first = s.find(':');
+    if (first == std::string::npos)
+        return -1;
+    hour = rtcclock::ReadDecimal(s.substr(0, first));
+    size_t next = s.find(':', first + 1);
+    if (first + 1 >= s.size() || next == std::string::npos)
+        return -1;
+    minute = rtcclock::ReadDecimal(s.substr(first + 1, next - first - 1));
+    second = rtcclock::ReadDecimal(s.substr(next + 1));
+    return 0;
+}
+
+int CTarnelDlg::IncrementSecond(int& hour, int& minute, int& second) {
+    if (second + 1 < 60) {
+        ++second;
+        return 0;
+    }
+    second = 0;
+    if (minute + 1 < 60) {
+        ++minute;
+        return 0;
+    }
+    minute = 0;
+    hour = hour + 1 >= 24 ? 0 : hour + 1;
+    return 0;
+}
+
+void CTarnelDlg::OnSetRtc() {
+    UpdateData(TRUE);
+    SYSTEMTIME picked = {};
+    m_dtpSetTime.GetTime(&picked);
+    SYSTEMTIME record = {};
+    record.wYear = picked.wYear;
+    record.wMonth = picked.wMonth;
+    record.wDayOfWeek = picked.wDayOfWeek;
+    record.wDay = picked.wDay;
+    record.wHour = picked.wHour;
+    record.wMinute = picked.wMinute;
+    record.wSecond = picked.wSecond;
+    record.wMilliseconds = picked.wMilliseconds;
+    SetIPTime(theApp.m_hBoard, &record);
+    GetIPTime(theApp.m_hBoard, &record);
+    ShowBoardTime(record);
+    UpdateData(FALSE);
+}

@@ -1,0 +1,48 @@
+// tarneldlg.h - the main dialog: the settings sheet with Write, Read and
+// Exit, the About box from the system menu, and the board clock panel (the
+// board time running in control 1058, and Set from the time picker 1056).
+#pragma once
+
+#include "afx/afxcmn.h"
+#include "afx/afxwin.h"
+#include "pages/tarnelsheet.h"
+
+class CTarnelDlg : public CDialog {
+public:
+    explicit CTarnelDlg(CWnd* pParent = nullptr);
+    ~CTarnelDlg() override;
+
+    // Reads "h:m:s" into the three fields (0 where a field is missing or has
+    // no digits). 0 when all three fields were found, -1 otherwise.
+    int ParseRtcText(CString text, int& hour, int& minute, int& second);
+    // Advances the time by one second, carrying into minute and hour; a field
+    // that reaches its limit becomes 0. Returns 0.
+    int IncrementSecond(int& hour, int& minute, int& second);
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    // Enter in an edit box sends the OK command: it must not end the tool.
+    void OnOK() override;
+    // Exit, the close box and Escape: offers the board reset when the board's
+    // system was changed in this run, then closes.
+    void OnCancel() override;
+
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnWrite();
+    void OnRead();
+    void OnSetRtc();
+    void OnTimer(UINT_PTR nIDEvent);
+
+    CTarnelSheet m_sheet;
+    HICON m_hIcon;
+    CDateTimeCtrl m_dtpSetTime;
+    CStatic m_stRtcTime;
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void ShowBoardTime(const SYSTEMTIME& time);
+};

@@ -1,0 +1,78 @@
+// tcppage.cpp - the TCP page.
+#include "pages/tcppage.h"
+
+#include "app/tarnelapp.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr int kConnectionLimit = 32;
+constexpr int kConnectionDefault = 8; // the record's default of both settings
+
+// The connection count that a setting contributes: its value when it is
+// present, else the board's default.
+int Counted(int32_t flag, int32_t value) {
+    return flag == 1 ? value : kConnectionDefault;
+}
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CTCPPage, CPropertyPage)
+END_MESSAGE_MAP()
+
+CTCPPage::CTCPPage()
+    : CPropertyPage(IDD_PAGE_TCP), m_rows{{m_spinSndWb, m_checkSndWb, &NetworkSettings::bSndWb,
+                                           &NetworkSettings::nSndWb, 2920, 17520, 8760},
+                                          {m_spinRcvWb, m_checkRcvWb, &NetworkSettings::bRcvWb,
+                                           &NetworkSettings::nRcvWb, 2920, 17520, 8760},
+                                          {m_spinTcpLst, m_checkTcpLst, &NetworkSettings::bTcpLst,
+                                           &NetworkSettings::nTcpLst, 4, 32, 8},
+                                          {m_spinTcpAct, m_checkTcpAct, &NetworkSettings::bTcpAct,
+                                           &NetworkSettings::nTcpAct, 4, 32, 8},
+                                          {m_spinTcpCon, m_checkTcpCon, &NetworkSettings::bTcpCon,
+                                           &NetworkSettings::nTcpCon, 4, 32, 8}} {}
+
+CTCPPage::~CTCPPage() = default;
+
+void CTCPPage::DoDataExchange(CDataExchange* pDX) {
+    CPropertyPage::DoDataExchange(pDX);
+    DDX_Control(pDX, 1034, m_spinSndWb);
+    DDX_Control(pDX, 1032, m_spinRcvWb);
+    DDX_Control(pDX, 1028, m_spinTcpLst);
+    DDX_Control(pDX, 1030, m_spinTcpCon);
+    DDX_Control(pDX, 1026, m_spinTcpAct);
+    DDX_Control(pDX, 1024, m_checkSndWb);
+    DDX_Control(pDX, 1023, m_checkRcvWb);
+    DDX_Control(pDX, 1021, m_checkTcpLst);
+    DDX_Control(pDX, 1020, m_checkTcpAct);
+    DDX_Control(pDX, 1022, m_checkTcpCon);
+}
+
+BOOL CTCPPage::OnInitDialog() {
+    CPropertyPage::OnInitDialog();
+    // The windows first, then the connection counts.
+    SetRowRange(m_rows[0], RangeMessage::Range16);
+    SetRowRange(m_rows[1], RangeMessage::Range16);
+    m_spinTcpLst.SetRange(4, 32);
+    m_spinTcpCon.SetRange(4, 32);
+    m_spinTcpAct.SetRange(4, 32);
+    return TRUE;
+}
+
+BOOL CTCPPage::OnSetActive() {
+    LoadRows(m_rows, 5, theApp.m_settings, PosMessage::Pos16);
+    UpdateData(FALSE);
+    return CPropertyPage::OnSetActive();
+}
+
+BOOL CTCPPage::OnKillActive() {
+    UpdateData(TRUE);
+    NetworkSettings& s = theApp.m_settings;
+    StoreRows(m_rows, 5, s, Acceptance::WithinRange);
+    if (Counted(s.bTcpAct, s.nTcpAct) + Counted(s.bTcpCon, s.nTcpCon) > kConnectionLimit) {
+        AfxMessageBox("(TCPACT+TCPCON)が32を超えています。", MB_OK | MB_ICONERROR);
+        s.nTcpAct = kConnectionDefault;
+        s.nTcpCon = kConnectionDefault;
+    }
+    return CPropertyPage::OnKillActive();
+}

@@ -1,0 +1,47 @@
+// udppage.cpp - the UDP page.
+#include "pages/udppage.h"
+
+#include "app/tarnelapp.h"
+#include "res/resource.h"
+
+BEGIN_MESSAGE_MAP(CUDPPage, CPropertyPage)
+END_MESSAGE_MAP()
+
+CUDPPage::CUDPPage()
+    : CPropertyPage(IDD_PAGE_UDP), m_rows{{m_spinUdpQue, m_checkUdpQue, &NetworkSettings::bUdpQue,
+                                           &NetworkSettings::nUdpQue, 0, 255, 9},
+                                          {m_spinUdpDgm, m_checkUdpDgm, &NetworkSettings::bUdpDgm,
+                                           &NetworkSettings::nUdpDgm, 0, 1472, 1472},
+                                          {m_spinUdpCnt, m_checkUdpCnt, &NetworkSettings::bUdpCnt,
+                                           &NetworkSettings::nUdpCnt, 0, 32, 8}} {}
+
+CUDPPage::~CUDPPage() = default;
+
+void CUDPPage::DoDataExchange(CDataExchange* pDX) {
+    CPropertyPage::DoDataExchange(pDX);
+    DDX_Control(pDX, 1034, m_spinUdpQue);
+    DDX_Control(pDX, 1036, m_spinUdpDgm);
+    DDX_Control(pDX, 1009, m_spinUdpCnt);
+    DDX_Control(pDX, 1032, m_checkUdpQue);
+    DDX_Control(pDX, 1031, m_checkUdpDgm);
+    DDX_Control(pDX, 1012, m_checkUdpCnt);
+}
+
+BOOL CUDPPage::OnInitDialog() {
+    CPropertyPage::OnInitDialog();
+    for (const NumericRow& row : m_rows)
+        SetRowRange(row, RangeMessage::Range32);
+    return TRUE;
+}
+
+BOOL CUDPPage::OnSetActive() {
+    LoadRows(m_rows, 3, theApp.m_settings, PosMessage::Pos16);
+    UpdateData(FALSE);
+    return CPropertyPage::OnSetActive();
+}
+
+BOOL CUDPPage::OnKillActive() {
+    UpdateData(TRUE);
+    StoreRows(m_rows, 3, theApp.m_settings, Acceptance::UnsignedUpToUpper);
+    return CPropertyPage::OnKillActive();
+}

@@ -1,0 +1,84 @@
+// Screenshots of the main dialog with each page and of the About box, made on
+// the test display, and the look of the templates: the Japanese texts whole.
+#include "uisession.h"
+
+#include "res/resource.h"
+
+using namespace uisession;
+using namespace uitest;
+
+namespace {
+
+class ScreensTest : public MainDialogTest {};
+
+// A static or button text fits its control when the text's extent in the
+// control's font is no wider than the control.
+bool TextFits(HWND control) {
+    std::wstring text = GetText(control);
+    HDC dc = GetDC(control);
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE extent = {};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    RECT client;
+    GetClientRect(control, &client);
+    return extent.cx <= client.right - client.left;
+}
+
+} // namespace
+
+TEST_F(ScreensTest, MainDialogWithEachPageAndTheAboutBox) {
+    RunDialog([&](HWND dialog) {
+        struct Page {
+            int tab;
+            int control;
+            const char* name;
+        } const pages[] = {{0, 1003, "main_ip"},
+                           {1, 1004, "main_port"},
+                           {2, 1025, "main_tcp"},
+                           {3, 1035, "main_udp"}};
+        SetForegroundWindow(dialog);
+        for (const Page& page : pages) {
+            ASSERT_TRUE(ShowTab(dialog, page.tab, page.control));
+            EXPECT_FALSE(SaveScreenshot(dialog, page.name).empty()) << page.name;
+        }
+        SystemCommand(dialog, IDM_ABOUTBOX);
+        HWND about = WaitForTopWindow(Wide("Tarnel2のﾊﾞｰｼﾞｮﾝ情報").c_str(), L"#32770", 5000);
+        ASSERT_NE(about, nullptr);
+        EXPECT_FALSE(SaveScreenshot(about, "about").empty());
+        PostMessageW(about, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(WaitForWindowGone(about, 5000));
+    });
+}
+
+TEST_F(ScreensTest, JapaneseTextsFitTheirControls) {
+    RunDialog([&](HWND dialog) {
+        for (int id : {1001, 1002, 1042, 1057})
+            EXPECT_TRUE(TextFits(GetDlgItem(dialog, id))) << Utf8(GetText(GetDlgItem(dialog, id)));
+        for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            if (GetClassNameOf(child) == L"Static" && IsWindowVisible(child) &&
+                GetDlgCtrlID(child) != 1058) {
+                EXPECT_TRUE(TextFits(child)) << Utf8(GetText(child));
+            }
+        }
+        struct Page {
+            int tab;
+            int control;
+        } const pages[] = {{0, 1003}, {1, 1004}, {2, 1025}, {3, 1035}};
+        MessageBoxResponder responder(MessageBoxResponder::AlwaysOk);
+        for (const Page& page : pages) {
+            ASSERT_TRUE(ShowTab(dialog, page.tab, page.control));
+            HWND pageWnd = GetParent(Control(dialog, page.control));
+            for (HWND child = GetWindow(pageWnd, GW_CHILD); child != nullptr;
+                 child = GetWindow(child, GW_HWNDNEXT)) {
+                std::wstring cls = GetClassNameOf(child);
+                if (cls == L"Static" || cls == L"Button") {
+                    EXPECT_TRUE(TextFits(child)) << Utf8(GetText(child));
+                }
+            }
+        }
+    });
+}
