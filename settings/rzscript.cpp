@@ -68,6 +68,10 @@ int CRZScript::GetToken(const char* text, int length, char* word, int& consumed)
         consumed = j;
         return 0;
     }
+    // A word too long for the buffer keeps its first 127 characters but is
+    // consumed and measured whole, so its tail is never taken for a word of
+    // its own and the caller can tell that it was cut.
+    const int start = j;
     int kept = 0;
     while (IsWordChar(ByteAt(text, length, j))) {
         if (kept < kWordBufferSize - 1)
@@ -76,7 +80,7 @@ int CRZScript::GetToken(const char* text, int length, char* word, int& consumed)
     }
     word[kept] = '\0';
     consumed = j;
-    return kept + 1;
+    return j - start + 1;
 }
 
 int CRZScript::CountValueLines(const char* text, int length, char stop) {
@@ -156,10 +160,11 @@ void CRZScript::ParseSettings(const char* text, int n, NetworkSettings& settings
         if (pos >= n || more == 0)
             return;
         int consumed = 0;
-        if (GetToken(text + pos, n - pos, word, consumed) == 0)
+        const int header = GetToken(text + pos, n - pos, word, consumed);
+        if (header == 0)
             return;
         pos += consumed;
-        const int section = FindSection(word);
+        const int section = header > kWordBufferSize ? -1 : FindSection(word);
         if (section < 0)
             continue;
         SkipBlank(text + pos, n - pos, advance);
@@ -168,10 +173,14 @@ void CRZScript::ParseSettings(const char* text, int n, NetworkSettings& settings
         for (int line = 0; line < count; ++line) {
             SkipBlank(text + pos, n - pos, advance);
             pos += advance;
-            if (GetToken(text + pos, n - pos, word, consumed) == 0)
+            const int value = GetToken(text + pos, n - pos, word, consumed);
+            if (value == 0)
                 return;
             pos += consumed;
-            StoreValue(section, word, conversions, settings);
+            // A word over 127 characters is no value the writer makes: it
+            // takes its line's turn and stores nothing.
+            if (value <= kWordBufferSize)
+                StoreValue(section, word, conversions, settings);
         }
     }
 }

@@ -29,9 +29,11 @@ public:
     // Skips blanks and one comment word (';' or '#' first); advance receives
     // the bytes skipped. 1 when the text goes on, 0 at its end.
     int SkipBlank(const char* text, int length, int& advance);
-    // Takes the next word into word (kWordBufferSize bytes; a longer word is
-    // cut to 127 characters and consumed whole); consumed receives the bytes
-    // up to the end of the word. The word length + 1, or 0 when none remains.
+    // Takes the next word into word (kWordBufferSize bytes); consumed
+    // receives the bytes up to the end of the word. The word's length + 1,
+    // or 0 when none remains. A word over 127 characters is consumed whole,
+    // its first 127 characters are stored, and the result (above
+    // kWordBufferSize) tells that it was cut.
     int GetToken(const char* text, int length, char* word, int& consumed);
     // The lines up to the stop byte or the end that hold a word character and
     // are ended by CR or LF.
@@ -42,6 +44,9 @@ public:
 
     // The parse of a read: the sections of the first n bytes of text (a NUL
     // ends it earlier) stored over the record. No byte past n is looked at.
+    // A word over 127 characters opens no section and stores no value; an
+    // accepted address word is stored whole; an integer beyond the 32-bit
+    // range reads as INT32_MAX or INT32_MIN.
     void ParseSettings(const char* text, int n, NetworkSettings& settings);
     // The file text of a record into buffer (kTextBufferSize bytes, filled
     // with zeros first); returns its length. A text field is taken up to its
