@@ -1,0 +1,292 @@
+// firmwarecheck.cpp - the start-up firmware check and upgrade.
+#include "firmware/firmwarecheck.h"
+
+#include "afx/afxcmn.h"
+#include "app/lm800mul.h"
+#include "app/tarnelapp.h"
+#include "firmware/firmwarepause.h"
+#include "firmware/flashchanger.h"
+#include "firmware/productdata.h"
+#include "firmware/spibootimage.h"
+#include "res/resource.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr int kBarStep = 25;
+constexpr DWORD kShortPause = 500;
+constexpr DWORD kLongPause = 1000;
+
+const char kVersionFailed[] = "バージョン情報の取得に失敗しました。";
+const char kCompleted[] = "アップグレードが完了しました！";
+
+void ShowError(const char* text) {
+    AfxMessageBox(text, MB_OK | MB_ICONHAND);
+}
+
+void ShowErrorWithName(const char* format, const char* name) {
+    CString text;
+    text.Format(format, name);
+    ShowError(text);
+}
+
+bool Ask(const char* question) {
+    return AfxMessageBox(question, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
+DWORD WordAt(const BYTE* bytes, size_t offset) {
+    DWORD word = 0;
+    std::memcpy(&word, bytes + offset, sizeof(word));
+    return word;
+}
+
+} // namespace
+
+void CTarnelApp::CheckAndUpgradeFirmware() {
+    FirmwareCheck check(m_hBoard, m_pFlashChanger, m_pMainWnd, m_bBoardUpdated);
+    check.Run();
+}
+
+DWORD FirmwareVersionInfo::BoardWord() const {
+    return WordAt(bytes, 4);
+}
+
+DWORD FirmwareVersionInfo::CommandVersion() const {
+    return WordAt(bytes, 8);
+}
+
+DWORD FirmwareVersionInfo::RomVersion() const {
+    return WordAt(bytes, 16);
+}
+
+// --- ProgressWindow ---
+
+void ProgressWindow::Open(CWnd* pParent) {
+    if (m_pFlashChanger == nullptr || m_bCreateTried)
+        return;
+    m_bCreateTried = true;
+    if (!m_pFlashChanger->Create(IDD_FLASH_CHANGER, pParent))
+        return;
+    m_pFlashChanger->ShowWindow(SW_SHOW);
+    m_pFlashChanger->UpdateWindow();
+    m_pFlashChanger->m_progress.SetStep(kBarStep);
+}
+
+void ProgressWindow::SetText(const char* text) {
+    if (m_pFlashChanger != nullptr && m_pFlashChanger->GetSafeHwnd() != nullptr)
+        m_pFlashChanger->SetDlgItemText(kFlashChangerMessageId, text);
+}
+
+void ProgressWindow::Step(int count) {
+    if (m_pFlashChanger == nullptr || m_pFlashChanger->m_progress.GetSafeHwnd() == nullptr)
+        return;
+    for (int i = 0; i < count; ++i)
+        m_pFlashChanger->m_progress.StepIt();
+}
+
+void ProgressWindow::UpdateBar() {
+    if (m_pFlashChanger != nullptr && m_pFlashChanger->m_progress.GetSafeHwnd() != nullptr)
+        m_pFlashChanger->m_progress.UpdateWindow();
+}
+
+void ProgressWindow::Destroy() {
+    if (m_pFlashChanger == nullptr)
+        return;
+    m_pFlashChanger->DestroyWindow();
+    // The bar went with the dialog: forget its handle.
+    m_pFlashChanger->m_progress.Detach();
+}
+
+// --- FirmwareCheck ---
+
+FirmwareCheck::FirmwareCheck(int hBoard, CFlashChanger* pFlashChanger, CWnd* pMainWnd,
+                             BOOL& bBoardUpdated)
+    : m_hBoard(hBoard), m_pMainWnd(pMainWnd), m_bBoardUpdated(bBoardUpdated),
+      m_progress(pFlashChanger) {}
+
+bool FirmwareCheck::IsKnownBoardType() const {
+    return m_boardType == kBoardType200 || m_boardType == kBoardType201 ||
+           m_boardType == kBoardType300;
+}
+
+bool FirmwareCheck::HasBootRomCheck() const {
+    return m_boardType == kBoardType200 || m_boardType == kBoardType300;
+}
+
+void FirmwareCheck::Run() {
+    m_bBoardUpdated = FALSE;
+    if (GetIPVersionInfo(m_hBoard, m_version.bytes) != 0) {
+        ShowError(kVersionFailed);
+        return;
+    }
+    m_boardType = m_version.BoardType();
+    if (!IsKnownBoardType()) {
+        ShowError("ボード品種情報の取得に失敗しました。");
+        return;
+    }
+
+    ReconcileProductData productData(m_hBoard, m_boardType);
+    productData.ReadCopies();
+    if (HasBootRomCheck() && !CheckInstalledFiles())
+        return;
+    productData.Repair(m_bRomNewer);
+
+    if (m_bRomNewer || m_bCommandNewer)
+        m_progress.Open(m_pMainWnd);
+    if (RewriteBootRom(productData) == Next::End)
+        return;
+    FirmwarePause(kLongPause);
+    if (RewriteCommandFile() == Next::End)
+        return;
+    if (HasSpiProductData(m_boardType))
+        UpdateSpiBootImages();
+    m_progress.Destroy();
+}
+
+bool FirmwareCheck::CheckInstalledFiles() {
+    char systemPath[kLocalPathSize] = {};
+    GetSystemPath(systemPath); // a missing value leaves the folder empty
+    lstrcpyA(m_romName, kBootRomFileName);
+    JoinFolderAndName(systemPath, m_romName, m_romPath);
+    GetCommandFileName(m_commandName);
+    // A name that would lead out of the folder or of "sys:\" counts as missing.
+    if (IsPlainFileName(m_commandName))
+        JoinFolderAndName(systemPath, m_commandName, m_localCommandPath);
+
+    if (GetIPVersionInfo(m_hBoard, m_version.bytes) != 0) {
+        ShowError(kVersionFailed);
+        return false;
+    }
+    if (!CheckHeader(m_romPath, m_version.RomVersion(), "%s ファイルがボードと一致しません！",
+                     m_romName, m_bRomNewer))
+        return false;
+    return CheckHeader(m_localCommandPath, m_version.CommandVersion(),
+                       "%s ファイルがボードと一致しません", m_commandName, m_bCommandNewer);
+}
+
+bool FirmwareCheck::CheckHeader(const char* path, DWORD boardVersion, const char* mismatchFormat,
+                                const char* shownName, BOOL& bNewer) {
+    bNewer = FALSE;
+    FirmwareFileHeader header = {};
+    if (ReadFileHeader(path, header.bytes, sizeof(header.bytes)) != 0)
+        return true; // a missing file is not newer
+    if (header.BoardType() != m_boardType) {
+        ShowErrorWithName(mismatchFormat, shownName);
+        return false;
+    }
+    bNewer = IsInstalledFileNewer(boardVersion, header.Version());
+    return true;
+}
+
+FirmwareCheck::Next FirmwareCheck::RewriteBootRom(const ReconcileProductData& productData) {
+    // Without a product data block to put back, rewriting the boot ROM would
+    // lose the board's identity: then it is not offered at all.
+    const ProductData* source = productData.RestoreSource();
+    if (!m_bRomNewer || source == nullptr)
+        return Next::Go;
+    if (!Ask("ＩＰＬのアップグレードを行います。\nボード内で実行しているアプリケーションはすべて終"
+             "了し"
+             "て下さい。\n準備はよろしいですか？")) {
+        m_progress.Step(2);
+        return Next::Go;
+    }
+    m_progress.UpdateBar();
+    m_progress.SetText("ROMをアップグレードしています。");
+    FirmwarePause(kShortPause);
+    m_progress.Step(1);
+    if (fmWriteProgram(m_hBoard, m_romPath) != 0) {
+        ShowError("プログラムの書き込みに失敗しました。");
+        m_progress.Destroy();
+        return Next::End;
+    }
+    m_progress.Step(1);
+    m_bBoardUpdated = TRUE;
+    if (WriteFlashProductData(m_hBoard, source->bytes, productData.MainAddress(),
+                              kProductDataSize) != 0) {
+        ShowError("製品固有データ書き込み時　FLASHライトに失敗しました。");
+        m_progress.Destroy();
+        return Next::End;
+    }
+    return Next::Go;
+}
+
+FirmwareCheck::Next FirmwareCheck::RewriteCommandFile() {
+    const bool romRewritten = m_bRomNewer && m_bBoardUpdated;
+    if (!m_bCommandNewer) {
+        if (romRewritten) {
+            m_progress.Step(2);
+            ShowCompletion();
+        } else {
+            FirmwarePause(kLongPause);
+        }
+        return Next::Go;
+    }
+    const char* question =
+        romRewritten ? "コマンドファイルのアップグレードを行います。\n準備はよろしいですか？"
+                     : "コマンドファイルのアップグレードを行います。\nボード内で実行しているアプ"
+                       "リケーションはすべて終了して下さい。\n準備はよろしいですか？";
+    if (!Ask(question)) {
+        m_progress.Step(2);
+        if (!romRewritten)
+            m_progress.Step(2);
+        FirmwarePause(kLongPause);
+        return Next::Go;
+    }
+
+    CString text;
+    text.Format("%s を削除しています", m_commandName);
+    m_progress.SetText(text);
+    FirmwarePause(kShortPause);
+    m_progress.Step(1);
+    lstrcpyA(m_boardCommandPath, "sys:\\");
+    lstrcatA(m_boardCommandPath, m_commandName);
+    if (!DeleteBoardCommandFile(m_boardCommandPath)) {
+        ShowErrorWithName("%s の削除に失敗しました", m_commandName);
+        m_progress.Destroy();
+        return Next::End;
+    }
+    text.Format("%s をコピーしています", m_commandName);
+    m_progress.SetText(text);
+    m_progress.Step(1);
+    if (fmFileCopy(m_hBoard, 0, m_localCommandPath, m_boardCommandPath) != 0) {
+        ShowErrorWithName("%s のコピーに失敗しました", m_commandName);
+        m_progress.Destroy();
+        return Next::End;
+    }
+    m_bBoardUpdated = TRUE;
+    if (!m_bRomNewer)
+        m_progress.Step(2);
+    ShowCompletion();
+    return Next::Go;
+}
+
+bool FirmwareCheck::DeleteBoardCommandFile(const char* boardPath) {
+    if (fmDelete(m_hBoard, boardPath) == 0)
+        return true;
+    // A command file that is already gone (an earlier copy was cut short)
+    // needs no deleting; refusing to copy would leave the board without one
+    // at every later start.
+    return fmFindFile(m_hBoard, boardPath) == 0;
+}
+
+void FirmwareCheck::ShowCompletion() {
+    m_progress.SetText(kCompleted);
+    FirmwarePause(kLongPause);
+    AfxMessageBox(kCompleted, MB_OK | MB_ICONQUESTION);
+}
+
+void FirmwareCheck::UpdateSpiBootImages() {
+    char driverFolder[kLocalPathSize + 1] = {};
+    DWORD size = kLocalPathSize;
+    QueryRegistryValue(kDriverKey, "Path", driverFolder, &size); // missing: empty folder
+    AppendFolderSeparator(driverFolder, sizeof(driverFolder));
+    CString format;
+    if (!format.LoadString(IDS_JOIN_PATH))
+        format = "%s%s";
+    CString path;
+    path.Format(format, driverFolder, kSpiBootFileName);
+    UpdateSpiBootImage(m_hBoard, path, kSpiBootImageAddress);
+    path.Format(format, driverFolder, kSpiBoot2FileName);
+    UpdateSpiBootImage(m_hBoard, path, kSpiBoot2ImageAddress);
+}

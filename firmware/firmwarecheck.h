@@ -1,0 +1,80 @@
+// firmwarecheck.h - the start-up firmware check and upgrade: compares the
+// board's firmware with the installed files, rewrites the boot ROM and the
+// command file after the user's confirmation, keeps the product data
+// consistent and brings the SPI boot images up to date.
+#pragma once
+
+#include "afx/afxwin.h"
+#include "firmware/installedfiles.h"
+
+class CFlashChanger;
+class ReconcileProductData;
+
+// The 64-byte record that GetIPVersionInfo fills.
+struct FirmwareVersionInfo {
+    BYTE bytes[64];
+
+    DWORD BoardWord() const;      // word at offset 4
+    DWORD CommandVersion() const; // word at offset 8
+    DWORD RomVersion() const;     // word at offset 16
+    DWORD BoardType() const { return BoardWord() >> 20; }
+};
+
+// The progress window as the check drives it: created at most once, every
+// call harmless when there is no window.
+class ProgressWindow {
+public:
+    explicit ProgressWindow(CFlashChanger* pFlashChanger) : m_pFlashChanger(pFlashChanger) {}
+
+    void Open(CWnd* pParent);
+    void SetText(const char* text);
+    void Step(int count);
+    void UpdateBar();
+    void Destroy();
+
+private:
+    CFlashChanger* m_pFlashChanger;
+    bool m_bCreateTried = false;
+};
+
+class FirmwareCheck {
+public:
+    FirmwareCheck(int hBoard, CFlashChanger* pFlashChanger, CWnd* pMainWnd, BOOL& bBoardUpdated);
+
+    void Run();
+
+private:
+    // What comes after the boot ROM or command file part.
+    enum class Next { Go, End };
+
+    bool IsKnownBoardType() const;
+    bool HasBootRomCheck() const;
+    // Finds the installed files and compares their headers; false ends the
+    // check (its message shown).
+    bool CheckInstalledFiles();
+    // One header: sets bNewer; false (with the mismatch message) when the file
+    // is made for another board type.
+    bool CheckHeader(const char* path, DWORD boardVersion, const char* mismatchFormat,
+                     const char* shownName, BOOL& bNewer);
+    Next RewriteBootRom(const ReconcileProductData& productData);
+    // Step 10 and the completion notice.
+    Next RewriteCommandFile();
+    bool DeleteBoardCommandFile(const char* boardPath);
+    void ShowCompletion();
+    void UpdateSpiBootImages();
+
+    int m_hBoard;
+    CWnd* m_pMainWnd;
+    BOOL& m_bBoardUpdated;
+    ProgressWindow m_progress;
+
+    FirmwareVersionInfo m_version = {};
+    DWORD m_boardType = 0;
+    char m_romPath[kLocalPathSize] = {};
+    char m_localCommandPath[kLocalPathSize] = {};
+    char m_boardCommandPath[kLocalPathSize] = {};
+    char m_romName[kCommandFileNameSize] = {};
+    char m_commandName[kCommandFileNameSize] = {};
+    BOOL m_bRomNewer = FALSE;
+    BOOL m_bCommandNewer = FALSE;
+};

@@ -1,0 +1,24 @@
+// flashchanger.h - the upgrade progress window: a message line above a
+// progress bar, shown while the start-up firmware check rewrites the boot ROM
+// or the command file. A modeless dialog on template 130 that the check drives
+// from outside with plain window calls.
+#pragma once
+
+#include "afx/afxcmn.h"
+#include "afx/afxwin.h"
+
+constexpr int kFlashChangerProgressId = 1000;
+constexpr int kFlashChangerMessageId = 1002;
+
+class CFlashChanger : public CDialog {
+public:
+    explicit CFlashChanger(CWnd* pParent = nullptr);
+    ~CFlashChanger() override;
+
+    CProgressCtrl m_progress;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+
+    DECLARE_MESSAGE_MAP()
+};

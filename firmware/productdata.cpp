@@ -1,0 +1,190 @@
+// productdata.cpp - validity, reads and writes of the two product data
+// copies, the SPI range erase and the start-up reconciliation.
+#include "firmware/productdata.h"
+
+#include "afx/afxwin.h"
+#include "app/lm800mul.h"
+#include "firmware/firmwarememory.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr DWORD kMainSectorMask = 0xFFFF0000;
+constexpr DWORD kMainWorkSize = 131072; // two 64 KiB sectors, in bytes
+constexpr int kMainWorkUnits = 65536;   // the same in 16-bit units
+
+void ShowError(const char* text) {
+    AfxMessageBox(text, MB_OK | MB_ICONHAND);
+}
+
+bool AllBytesAre(const BYTE* bytes, size_t length, BYTE value) {
+    for (size_t i = 0; i < length; ++i) {
+        if (bytes[i] != value)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool HasSpiProductData(DWORD boardType) {
+    return boardType == kBoardType200 || boardType == kBoardType201;
+}
+
+DWORD ProductDataMainAddress(DWORD boardType) {
+    return boardType == kBoardType201 ? 0x17FFC00 : 0xC00;
+}
+
+int IsProductDataValid(const ProductData& block, DWORD boardType) {
+    const BYTE* b = block.bytes;
+    if (AllBytesAre(b, 9, 0xFF) || AllBytesAre(b, 9, 0x00))
+        return -1;
+    if (HasSpiProductData(boardType) && std::memcmp(b + 16, "NRZ-Lm", 6) != 0)
+        return -1;
+    if (boardType == kBoardType300 && std::memcmp(b + 16, "SRZ-Lm", 6) != 0)
+        return -1;
+    const BYTE* mac = b + 32;
+    if (AllBytesAre(mac, 6, 0xFF) || AllBytesAre(mac, 6, 0x00))
+        return -1;
+    if (mac[0] & 0x01) // a group address cannot be a board's own
+        return -1;
+    return 0;
+}
+
+int ReadFlashProductData(int hBoard, ProductData& block, DWORD address) {
+    return fmReadDataBuffer(hBoard, block.bytes, address, kProductDataSize / 2) == 0 ? 0 : -1;
+}
+
+int ReadSpiProductData(int hBoard, ProductData& block) {
+    if (SPIFLASH_open(hBoard) != 0) {
+        ShowError("製品固有データリード時　SPIフラッシュオープンに失敗しました。");
+        return -1;
+    }
+    if (SPIFLASH_read_data(hBoard, kProductDataSpiAddress, block.bytes, kProductDataSize) != 0) {
+        SPIFLASH_close(hBoard);
+        ShowError("製品固有データリード時　SPIフラッシュリードに失敗しました。");
+        return -1;
+    }
+    if (SPIFLASH_close(hBoard) != 0) {
+        ShowError("製品固有データリード時　SPIフラッシュクローズに失敗しました。");
+        return -1;
+    }
+    return 0;
+}
+
+int WriteFlashProductData(int hBoard, const void* block, DWORD address, DWORD length) {
+    const DWORD offset = address & ~kMainSectorMask;
+    if (block == nullptr || offset + length > kMainWorkSize)
+        return -1;
+    BYTE* work = static_cast<BYTE*>(FirmwareAllocate(kMainWorkSize));
+    if (work == nullptr) {
+        ShowError("製品固有データライト時　ワークメモリ確保に失敗しました。");
+        return -1;
+    }
+    const DWORD sector = address & kMainSectorMask;
+    int result = -1;
+    if (fmReadDataBuffer(hBoard, work, sector, kMainWorkUnits) != 0) {
+        ShowError("製品固有データライト時　FLASHリードに失敗しました。");
+    } else {
+        std::memcpy(work + offset, block, length);
+        if (fmSectorErase(hBoard, sector) != 0) {
+            ShowError("製品固有データライト時　FLASHセクタ消去に失敗しました。");
+        } else if (fmWriteDataBuffer(hBoard, work, sector, kMainWorkUnits) != 0) {
+            ShowError("製品固有データライト時　FLASHセクタライトに失敗しました。");
+        } else {
+            result = 0;
+        }
+    }
+    FirmwareFree(work);
+    return result;
+}
+
+void WriteSpiProductData(int hBoard, const ProductData& block) {
+    BYTE sector[kSpiSectorSize];
+    if (SPIFLASH_open(hBoard) != 0) {
+        ShowError("製品固有データライト時　SPIフラッシュオープンに失敗しました。");
+        return;
+    }
+    if (SPIFLASH_read_data(hBoard, kProductDataSpiSector, sector, kSpiSectorSize) != 0) {
+        ShowError("製品固有データライト時　SPIフラッシュリードに失敗しました。");
+        SPIFLASH_close(hBoard);
+        return;
+    }
+    if (EraseSpiRange(hBoard, kProductDataSpiSector, kSpiSectorSize) != 0) {
+        ShowError("製品固有データライト時　SPIフラッシュ消去に失敗しました。");
+        SPIFLASH_close(hBoard);
+        return;
+    }
+    std::memcpy(sector + (kProductDataSpiAddress - kProductDataSpiSector), block.bytes,
+                kProductDataSize);
+    for (DWORD offset = 0; offset < kSpiSectorSize; offset += kSpiPageSize) {
+        if (SPIFLASH_page_program(hBoard, kProductDataSpiSector + offset, sector + offset,
+                                  kSpiPageSize) != 0) {
+            ShowError("製品固有データライト時　SPIフラッシュライトに失敗しました。");
+            SPIFLASH_close(hBoard);
+            return;
+        }
+    }
+    if (SPIFLASH_close(hBoard) != 0)
+        ShowError("製品固有データライト時　SPIフラッシュクローズに失敗しました。");
+}
+
+int EraseSpiRange(int hBoard, int start, int length) {
+    const int end = start + length;
+    int address = start;
+    while (address < end) {
+        // The last 64 KiB of a range always goes sector by sector.
+        if (address + static_cast<int>(kSpiBlockSize) < end) {
+            if (SPIFLASH_block_erase(hBoard, static_cast<unsigned>(address)) != 0)
+                return -1;
+            address += kSpiBlockSize;
+        } else {
+            if (SPIFLASH_sector_erase(hBoard, static_cast<unsigned>(address)) != 0)
+                return -1;
+            address += kSpiSectorSize;
+        }
+    }
+    return 0;
+}
+
+ReconcileProductData::ReconcileProductData(int hBoard, DWORD boardType)
+    : m_hBoard(hBoard), m_boardType(boardType), m_mainAddress(ProductDataMainAddress(boardType)) {}
+
+void ReconcileProductData::ReadCopies() {
+    m_bMainRead = ReadFlashProductData(m_hBoard, m_main, m_mainAddress) == 0;
+    m_bMainValid = m_bMainRead && IsProductDataValid(m_main, m_boardType) == 0;
+    if (!HasSpiProductData(m_boardType))
+        return;
+    m_bSpiRead = ReadSpiProductData(m_hBoard, m_spi) == 0;
+    m_bSpiValid = m_bSpiRead && IsProductDataValid(m_spi, m_boardType) == 0;
+}
+
+void ReconcileProductData::Repair(BOOL bRomRewritePending) {
+    if (!HasSpiProductData(m_boardType) || !m_bMainRead || !m_bSpiRead)
+        return;
+    if (m_bMainValid && !m_bSpiValid) {
+        WriteSpiProductData(m_hBoard, m_main);
+        return;
+    }
+    if (!m_bSpiValid)
+        return; // neither copy is usable
+    if (m_bMainValid && std::memcmp(m_main.bytes, m_spi.bytes, kProductDataSize) == 0)
+        return;
+    // The SPI copy wins. A pending boot ROM rewrite erases the main copy
+    // anyway, so it is restored from SPI after the rewrite instead of now.
+    if (bRomRewritePending) {
+        m_bRestoreFromSpi = TRUE;
+        return;
+    }
+    if (WriteFlashProductData(m_hBoard, m_spi.bytes, m_mainAddress, kProductDataSize) != 0)
+        ShowError("製品固有データライト時　FLASHライトに失敗しました。");
+}
+
+const ProductData* ReconcileProductData::RestoreSource() const {
+    if (m_bRestoreFromSpi)
+        return &m_spi;
+    if (m_bMainRead)
+        return &m_main;
+    return nullptr;
+}

@@ -1,0 +1,75 @@
+// productdata.h - the board's 256-byte product-specific data block (serial
+// field, model marker, MAC address) and its two copies, in main flash and in
+// SPI flash, kept consistent across firmware rewrites.
+#pragma once
+
+#include <windows.h>
+
+constexpr DWORD kProductDataSize = 256;
+constexpr DWORD kProductDataSpiAddress = 0xFC00;
+constexpr DWORD kProductDataSpiSector = 0xF000;
+constexpr DWORD kSpiSectorSize = 0x1000;
+constexpr DWORD kSpiBlockSize = 0x10000;
+constexpr DWORD kSpiPageSize = 256;
+
+// Board type codes (the top 12 bits of the version record's board word).
+constexpr DWORD kBoardType200 = 0x200;
+constexpr DWORD kBoardType201 = 0x201;
+constexpr DWORD kBoardType300 = 0x300;
+
+struct ProductData {
+    BYTE bytes[kProductDataSize];
+};
+
+// Boards of types 0x200 and 0x201 keep a second copy in SPI flash.
+bool HasSpiProductData(DWORD boardType);
+// Main-flash address of the copy: 0x17FFC00 on type 0x201, 0xC00 otherwise.
+DWORD ProductDataMainAddress(DWORD boardType);
+
+// 0 when the block passes the validity rules for the board type, -1 otherwise.
+int IsProductDataValid(const ProductData& block, DWORD boardType);
+
+// The main-flash copy at address (no message); 0 or -1.
+int ReadFlashProductData(int hBoard, ProductData& block, DWORD address);
+// The SPI copy at 0xFC00, with a message on failure; 0 or -1.
+int ReadSpiProductData(int hBoard, ProductData& block);
+// Puts length bytes at address of main flash by rewriting the 64 KiB sector
+// below it; a message on failure; 0 or -1.
+int WriteFlashProductData(int hBoard, const void* block, DWORD address, DWORD length);
+// Puts the block at SPI address 0xFC00 by rewriting the sector at 0xF000; a
+// message on failure.
+void WriteSpiProductData(int hBoard, const ProductData& block);
+// Erases SPI flash from start for length bytes (64 KiB blocks while more than
+// a block remains past them, 4 KiB sectors otherwise); 0 or -1, no message.
+int EraseSpiRange(int hBoard, int start, int length);
+
+// The start-up work on the two copies, in two phases: ReadCopies right after
+// the board type is known, Repair after the installed files are compared.
+class ReconcileProductData {
+public:
+    ReconcileProductData(int hBoard, DWORD boardType);
+
+    void ReadCopies();
+    // Repairs a bad or differing copy. When both copies are valid and differ
+    // while a boot ROM rewrite is pending, nothing is written now and the SPI
+    // copy is chosen for the write-back after the rewrite.
+    void Repair(BOOL bRomRewritePending);
+
+    // The block to write back into main flash after a boot ROM rewrite, or
+    // null when there is none (then the boot ROM must not be rewritten).
+    const ProductData* RestoreSource() const;
+    DWORD MainAddress() const { return m_mainAddress; }
+
+    ProductData m_main = {};
+    ProductData m_spi = {};
+    BOOL m_bMainRead = FALSE;
+    BOOL m_bMainValid = FALSE;
+    BOOL m_bSpiRead = FALSE;
+    BOOL m_bSpiValid = FALSE;
+    BOOL m_bRestoreFromSpi = FALSE;
+
+private:
+    int m_hBoard;
+    DWORD m_boardType;
+    DWORD m_mainAddress;
+};
