@@ -1,0 +1,288 @@
+// The firmware check's failure table on a simulated board: each failing
+// board call shows its message at its place and ends or continues the check
+// as it should; the product data repair table at start-up.
+#include "checktexts.h"
+#include "firmwaretest.h"
+
+#include "app/lm800mul.h"
+#include "app/tarnelapp.h"
+
+using namespace fwtest;
+using Texts = std::vector<std::string>;
+
+namespace {
+
+class FailureTest : public FirmwareCheckTest {
+protected:
+    // Boot ROM and command file newer; the SPI images differ from the board's.
+    void PrepareAllDue(uint32_t boardType = 0x200) {
+        Versions v;
+        v.fileRom = 0x101;
+        v.fileCommand = 0x101;
+        Prepare(boardType, v);
+        install->WriteDriverFile("lm8spiboot.bin", PatternImage(3000, 1));
+        install->WriteDriverFile("lm8boot2.bin", PatternImage(2000, 2));
+    }
+    bool SpiImagesCurrent() const {
+        return SpiFlash(0, 3000) == PatternImage(3000, 1) &&
+               SpiFlash(0x10000, 2000) == PatternImage(2000, 2);
+    }
+};
+
+} // namespace
+
+TEST_F(FailureTest, VersionInfoFailingFirstEndsTheCheckAtOnce) {
+    PrepareAllDue();
+    InjectFault("GetIPVersionInfo", 1, -1);
+    CheckRun run = RunCheck(*board);
+    EXPECT_EQ(run.BoxTexts(), Texts{kVersionFailed});
+    EXPECT_EQ(run.boxes[0].icon, MB_ICONHAND);
+    EXPECT_EQ(run.calls, Texts{"GetIPVersionInfo()=-1"});
+    EXPECT_EQ(run.nCreates, 0);
+}
+
+TEST_F(FailureTest, VersionInfoFailingSecondEndsWithoutWindowOrSpiUpdate) {
+    PrepareAllDue();
+    InjectFault("GetIPVersionInfo", 2, -1);
+    CheckRun run = RunCheck(*board);
+    EXPECT_EQ(run.BoxTexts(), Texts{kVersionFailed});
+    EXPECT_EQ(run.calls.back(), "GetIPVersionInfo()=-1");
+    EXPECT_EQ(run.nCreates, 0);
+    EXPECT_FALSE(SpiImagesCurrent());
+}
+
+TEST_F(FailureTest, BootRomWriteFailingDestroysTheWindowAndTouchesNothingElse) {
+    PrepareAllDue();
+    InjectFault("fmWriteProgram", 1, -1);
+    CheckRun run = RunCheck(*board);
+    EXPECT_EQ(run.BoxTexts(), (Texts{kIplQuestion, kProgramFailed}));
+    EXPECT_EQ(run.boxes[1].icon, MB_ICONHAND);
+    EXPECT_EQ(run.events.back(), "destroy pos=25");
+    EXPECT_EQ(run.calls.back(), run.CallsOf({"fmWriteProgram"}).back());
+    EXPECT_FALSE(run.bBoardUpdated);
+    EXPECT_FALSE(SpiImagesCurrent());
+}
+
+TEST_F(FailureTest, WriteBackFailingShowsBothMessagesAndEnds) {
+    struct Case {
+        const char* function;
+        int nth;
+        const char* message;
+    } cases[] = {{"fmReadDataBuffer", 2, kPdFlashRead},
+                 {"fmSectorErase", 1, kPdFlashErase},
+                 {"fmWriteDataBuffer", 1, kPdFlashWrite}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.function);
+        PrepareAllDue();
+        InjectFault(c.function, c.nth, -1);
+        CheckRun run = RunCheck(*board);
+        EXPECT_EQ(run.BoxTexts(), (Texts{kIplQuestion, c.message, kWriteBackFailed}));
+        EXPECT_EQ(run.events.back(), "destroy pos=50");
+        EXPECT_TRUE(run.bBoardUpdated); // the boot ROM was written
+        EXPECT_EQ(run.Count("fmDelete"), 0);
+        EXPECT_FALSE(SpiImagesCurrent());
+    }
+}
+
+TEST_F(FailureTest, WriteBackWithoutWorkMemoryShowsBothMessagesAndErasesNothing) {
+    PrepareAllDue();
+    FailAllocationsFrom(131072);
+    CheckRun run = RunCheck(*board);
+    EXPECT_EQ(run.BoxTexts(), (Texts{kIplQuestion, kPdWork, kWriteBackFailed}));
+    EXPECT_EQ(run.Count("fmSectorErase"), 0);
+}
+
+TEST_F(FailureTest, DeleteFailingEndsWithItsMessage) {
+    PrepareAllDue();
+    InjectFault("fmDelete", 1, -1);
+    CheckRun run = RunCheck(*board);
+    EXPECT_EQ(run.BoxTexts(), (Texts{kIplQuestion, kCommandQuestionShort, kDeleteFailed}));
+    EXPECT_EQ(run.events.back(), "destroy pos=75");
+    EXPECT_EQ(run.Count("fmFileCopy"), 0);
+    EXPECT_EQ(BoardFile("sys:\\RZSYS.BIN"), "old command file");
+    EXPECT_FALSE(SpiImagesCurrent());
+}
+
+TEST_F(FailureTest, CopyFailingEndsWithItsMessageAndTheNextStartCopiesAgain) {
+    PrepareAllDue();
+    InjectFault("fmFileCopy", 1, -1);
+    CheckRun run = RunCheck(*board);
+    EXPECT_EQ(run.BoxTexts(), (Texts{kIplQuestion, kCommandQuestionShort, kCopyFailed}));
+    EXPECT_EQ(run.events.back(), "destroy pos=100");
+    EXPECT_FALSE(SpiImagesCurrent());
+    // The board's command file is gone now; the next start must not fail on
+    // deleting it again, but copy the installed one.
+    EXPECT_EQ(BoardFile("sys:\\RZSYS.BIN"), "");
+    board->SetConfig([&] {
+        auto config = board->Config();
+        config.faults.clear();
+        return config;
+    }());
+    CheckRun next = RunCheck(*board);
+    EXPECT_EQ(next.BoxTexts(), (Texts{kCommandQuestionLong, kCompleted}));
+    EXPECT_EQ(next.CallsOf({"fmDelete", "fmFindFile", "fmFileCopy"}).size(), 3u);
+    auto file = HeaderFile(0x101, 0x200, 512);
+    EXPECT_EQ(BoardFile("sys:\\RZSYS.BIN"), std::string(file.begin(), file.end()));
+    EXPECT_TRUE(SpiImagesCurrent());
+}
+
+TEST_F(FailureTest, DeleteFailingWhileTheFileIsThereIsStillReported) {
+    PrepareAllDue();
+    InjectFault("fmDelete", 1, -3);
+    CheckRun run = RunCheck(*board, {IDCANCEL, IDOK});
+    EXPECT_EQ(run.BoxTexts(), (Texts{kIplQuestion, kCommandQuestionLong, kDeleteFailed}));
+    EXPECT_EQ(run.CallsOf({"fmFindFile"}), (Texts{"fmFindFile(\"sys:\\RZSYS.BIN\")=1"}));
+}
+
+TEST_F(FailureTest, SpiProductDataReadFailuresAreReportedAndTheCheckGoesOn) {
+    struct Case {
+        const char* function;
+        const char* message;
+    } cases[] = {{"SPIFLASH_open", kPdReadOpen},
+                 {"SPIFLASH_read_data", kPdReadRead},
+                 {"SPIFLASH_close", kPdReadClose}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.function);
+        PrepareAllDue();
+        InjectFault(c.function, 1, -1);
+        CheckRun run = RunCheck(*board);
+        EXPECT_EQ(run.BoxTexts(), (Texts{c.message, kIplQuestion, kCommandQuestionShort,
+                                         kCompleted}));
+        EXPECT_TRUE(SpiImagesCurrent());
+    }
+}
+
+TEST_F(FailureTest, SpiProductDataReadFailureClosesBeforeItsMessage) {
+    PrepareAllDue();
+    InjectFault("SPIFLASH_read_data", 1, -1);
+    std::vector<std::string> lastCallAtBox;
+    theApp.m_hBoard = board->Open();
+    simboard::ClearTrace(board->Dir());
+    {
+        uitest::MessageBoxResponder responder([&](const uitest::MessageBoxInfo&) {
+            auto trace = simboard::ReadTrace(board->Dir());
+            lastCallAtBox.push_back(trace.empty() ? "" : Brief(trace.back()));
+            return IDCANCEL;
+        });
+        theApp.CheckAndUpgradeFirmware();
+    }
+    CloseIPDev(theApp.m_hBoard);
+    theApp.m_hBoard = 0;
+    ASSERT_FALSE(lastCallAtBox.empty());
+    EXPECT_EQ(lastCallAtBox[0], "SPIFLASH_close()=0");
+}
+
+TEST_F(FailureTest, SpiImageFailureReportsAndTheSecondImageIsStillUpdated) {
+    PrepareAllDue();
+    InjectFault("SPIFLASH_sector_erase", 1, -1);
+    CheckRun run = RunCheck(*board);
+    EXPECT_EQ(run.BoxTexts(),
+              (Texts{kIplQuestion, kCommandQuestionShort, kCompleted, kSpiErase}));
+    EXPECT_EQ(SpiFlash(0x10000, 2000), PatternImage(2000, 2));
+    EXPECT_NE(SpiFlash(0, 3000), PatternImage(3000, 1));
+    EXPECT_EQ(run.events.back(), "destroy pos=100");
+}
+
+TEST_F(FailureTest, MissingSpiImageFilesGiveOneMessageEach) {
+    Prepare(0x200, Versions());
+    Installation::DeleteDriverKey();
+    CheckRun run = RunCheck(*board);
+    EXPECT_EQ(run.BoxTexts(), (Texts{std::string("\\lm8spiboot.bin") + kOpenFailedSuffix,
+                                     std::string("\\lm8boot2.bin") + kOpenFailedSuffix}));
+}
+
+// --- Product data repair at start-up (nothing pending) ---
+
+namespace {
+
+enum class Copy { Valid, OtherValid, Invalid };
+
+struct RepairRow {
+    const char* name;
+    Copy main;
+    Copy spi;
+    Texts writes; // flash-changing calls
+    bool mainBecomesSpi;
+    bool spiBecomesMain;
+};
+
+class RepairTest : public FirmwareCheckTest, public ::testing::WithParamInterface<RepairRow> {};
+
+const Texts kMainWrite = {"fmSectorErase(0x0)=0", "fmWriteDataBuffer(0x0, 65536)=0"};
+
+Texts SpiSectorWrite() {
+    Texts calls = {"SPIFLASH_sector_erase(0xF000)=0"};
+    for (uint32_t offset = 0; offset < 4096; offset += 256) {
+        char text[64];
+        snprintf(text, sizeof(text), "SPIFLASH_page_program(0x%X, 256)=0", 0xF000 + offset);
+        calls.push_back(text);
+    }
+    return calls;
+}
+
+} // namespace
+
+TEST_P(RepairTest, RepairsAsTheTableSays) {
+    const RepairRow& row = GetParam();
+    Prepare(0x200, Versions());
+    const uint8_t otherMac[6] = {0x02, 0x11, 0x22, 0x33, 0x44, 0x55};
+    auto original = MainProductData();
+    auto other = simboard::MakeProductData(0x200, otherMac);
+    auto invalid = original;
+    invalid[32] |= 0x01; // group bit: invalid with a correct marker
+    auto pick = [&](Copy c) { return c == Copy::Valid ? original : c == Copy::OtherValid ? other : invalid; };
+    SetMainProductData(pick(row.main));
+    SetSpiProductData(pick(row.spi));
+    auto sectorBefore = SpiFlash(0xF000, 4096);
+    auto mainSectorBefore = MainFlash(0, 0x20000);
+
+    CheckRun run = RunCheck(*board);
+    EXPECT_TRUE(run.boxes.empty());
+    EXPECT_EQ(run.CallsOf({"fmSectorErase", "fmWriteDataBuffer", "SPIFLASH_sector_erase",
+                           "SPIFLASH_block_erase", "SPIFLASH_page_program"}),
+              row.writes);
+    auto expectedMain = row.mainBecomesSpi ? pick(row.spi) : pick(row.main);
+    auto expectedSpi = row.spiBecomesMain ? pick(row.main) : pick(row.spi);
+    EXPECT_EQ(MainProductData(), expectedMain);
+    EXPECT_EQ(SpiProductData(), expectedSpi);
+    // Around the block, both sectors keep every other byte.
+    auto sectorAfter = SpiFlash(0xF000, 4096);
+    std::copy(expectedSpi.begin(), expectedSpi.end(), sectorBefore.begin() + 0xC00);
+    EXPECT_EQ(sectorAfter, sectorBefore);
+    auto mainSectorAfter = MainFlash(0, 0x20000);
+    std::copy(expectedMain.begin(), expectedMain.end(), mainSectorBefore.begin() + 0xC00);
+    EXPECT_EQ(mainSectorAfter, mainSectorBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryRow, RepairTest,
+    ::testing::Values(RepairRow{"MainValid_SpiInvalid", Copy::Valid, Copy::Invalid, SpiSectorWrite(),
+                                false, true},
+                      RepairRow{"BothValidEqual", Copy::Valid, Copy::Valid, {}, false, false},
+                      RepairRow{"BothValidDifferent", Copy::Valid, Copy::OtherValid, kMainWrite,
+                                true, false},
+                      RepairRow{"MainInvalid_SpiValid", Copy::Invalid, Copy::OtherValid,
+                                kMainWrite, true, false},
+                      RepairRow{"BothInvalid", Copy::Invalid, Copy::Invalid, {}, false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FailureTest, RepairWriteFailingShowsBothMessagesAndTheCheckGoesOn) {
+    PrepareAllDue();
+    // No boot ROM rewrite pending: the repair writes main flash at once.
+    install->WriteSystemFile("lm8boot.rom", HeaderFile(0x100, 0x200));
+    std::vector<uint8_t> blank(256, 0xFF);
+    SetMainProductData(blank);
+    InjectFault("fmWriteDataBuffer", 1, -1);
+    CheckRun run = RunCheck(*board, {IDCANCEL});
+    EXPECT_EQ(run.BoxTexts(), (Texts{kPdFlashWrite, kRepairFailed, kCommandQuestionLong}));
+    EXPECT_EQ(run.events.front(), "create"); // the window only after the repair
+    EXPECT_TRUE(SpiImagesCurrent());
+}
+
+TEST_F(FailureTest, NoProductDataSourceSkipsTheRomQuestionButOffersTheCommandFile) {
+    PrepareAllDue();
+    InjectFault("fmReadDataBuffer", 1, -1);
+    CheckRun run = RunCheck(*board);
+    EXPECT_EQ(run.BoxTexts(), (Texts{kCommandQuestionLong, kCompleted}));
+    EXPECT_EQ(run.Count("fmWriteProgram"), 0);
+}

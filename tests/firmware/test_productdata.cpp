@@ -1,0 +1,318 @@
+// Product data operations on the simulated board: the validity rules, the
+// reads and writes of both copies with their messages and call orders, and
+// the SPI range erase.
+#include "checktexts.h"
+#include "firmwaretest.h"
+
+#include "app/lm800mul.h"
+#include "firmware/productdata.h"
+
+#include <cstring>
+#include <functional>
+
+using namespace fwtest;
+using Texts = std::vector<std::string>;
+
+namespace {
+
+std::string Hex(uint32_t value) {
+    char text[16];
+    snprintf(text, sizeof(text), "0x%X", value);
+    return text;
+}
+
+ProductData Block(uint32_t type) {
+    const uint8_t mac[6] = {0x00, 0x80, 0x4C, 0x12, 0x34, 0x56};
+    auto bytes = simboard::MakeProductData(type, mac);
+    ProductData block;
+    std::memcpy(block.bytes, bytes.data(), 256);
+    return block;
+}
+
+// A board opened for direct calls; message boxes answered OK and recorded.
+class ProductDataTest : public ::testing::Test {
+protected:
+    void Open(uint32_t boardType = 0x200) {
+        simboard::CreateOptions options;
+        options.boardType = boardType;
+        board = std::make_unique<testboard::TempBoard>(options);
+        hBoard = board->Open();
+        ASSERT_NE(hBoard, 0);
+        simboard::ClearTrace(board->Dir());
+    }
+    void TearDown() override {
+        if (hBoard != 0)
+            CloseIPDev(hBoard);
+        FailAllocationsFrom(0);
+    }
+    void Fault(const char* function, int nth, int result) {
+        auto config = board->Config();
+        config.faults.push_back({function, nth, result});
+        board->SetConfig(config);
+    }
+    Texts Boxes(const std::function<void()>& action) {
+        uitest::MessageBoxResponder responder(uitest::MessageBoxResponder::AlwaysOk);
+        action();
+        responder.Stop();
+        Texts texts;
+        for (const auto& box : responder.Seen()) {
+            EXPECT_EQ(box.icon, MB_ICONHAND);
+            EXPECT_FALSE(box.hasCancel);
+            texts.push_back(uitest::Utf8(box.text));
+        }
+        return texts;
+    }
+    Texts Calls() const {
+        Texts calls;
+        for (const auto& entry : simboard::ReadTrace(board->Dir()))
+            calls.push_back(Brief(entry));
+        return calls;
+    }
+
+    std::unique_ptr<testboard::TempBoard> board;
+    int hBoard = 0;
+};
+
+} // namespace
+
+TEST(ProductDataValidity, EachRuleInItsOrder) {
+    struct Case {
+        const char* name;
+        std::function<void(ProductData&)> change;
+        int expected;
+    } cases[] = {
+        {"valid", [](ProductData&) {}, 0},
+        {"leading field erased", [](ProductData& b) { std::memset(b.bytes, 0xFF, 9); }, -1},
+        {"leading field zero", [](ProductData& b) { std::memset(b.bytes, 0x00, 9); }, -1},
+        {"leading field one byte set", [](ProductData& b) {
+             std::memset(b.bytes, 0x00, 9);
+             b.bytes[8] = 1;
+         }, 0},
+        {"byte 9 is not part of the field", [](ProductData& b) {
+             std::memset(b.bytes, 0xFF, 9);
+             b.bytes[9] = 0;
+         }, -1},
+        {"wrong marker", [](ProductData& b) { std::memcpy(b.bytes + 16, "SRZ-Lm", 6); }, -1},
+        {"marker case", [](ProductData& b) { std::memcpy(b.bytes + 16, "nrz-lm", 6); }, -1},
+        {"MAC erased", [](ProductData& b) { std::memset(b.bytes + 32, 0xFF, 6); }, -1},
+        {"MAC zero", [](ProductData& b) { std::memset(b.bytes + 32, 0x00, 6); }, -1},
+        {"MAC group bit", [](ProductData& b) { b.bytes[32] |= 0x01; }, -1},
+        {"MAC local bit is fine", [](ProductData& b) { b.bytes[32] |= 0x02; }, 0},
+        {"MAC partly erased", [](ProductData& b) { std::memset(b.bytes + 32, 0xFF, 5); }, -1},
+        {"MAC last bytes erased", [](ProductData& b) { std::memset(b.bytes + 33, 0xFF, 5); }, 0},
+    };
+    for (uint32_t type : {0x200u, 0x201u}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " type " + std::to_string(type));
+            ProductData block = Block(type);
+            c.change(block);
+            EXPECT_EQ(IsProductDataValid(block, type), c.expected);
+        }
+    }
+}
+
+TEST(ProductDataValidity, MarkerDependsOnTheBoardType) {
+    EXPECT_EQ(IsProductDataValid(Block(0x300), 0x300), 0);
+    EXPECT_EQ(IsProductDataValid(Block(0x200), 0x300), -1); // "NRZ-Lm" on type 0x300
+    EXPECT_EQ(IsProductDataValid(Block(0x300), 0x200), -1);
+    EXPECT_EQ(IsProductDataValid(Block(0x300), 0x201), -1);
+    // Another type has no marker rule.
+    EXPECT_EQ(IsProductDataValid(Block(0x300), 0x123), 0);
+    ProductData group = Block(0x300);
+    group.bytes[32] = 0x01;
+    EXPECT_EQ(IsProductDataValid(group, 0x123), -1);
+}
+
+TEST_F(ProductDataTest, ReadsBothCopies) {
+    Open();
+    ProductData main = {}, spi = {};
+    EXPECT_EQ(ReadFlashProductData(hBoard, main, 0xC00), 0);
+    EXPECT_EQ(Boxes([&] { EXPECT_EQ(ReadSpiProductData(hBoard, spi), 0); }), Texts{});
+    EXPECT_EQ(std::memcmp(main.bytes, Block(0x200).bytes, 256), 0);
+    EXPECT_EQ(std::memcmp(spi.bytes, Block(0x200).bytes, 256), 0);
+    EXPECT_EQ(Calls(), (Texts{"fmReadDataBuffer(0xC00, 128)=0", "SPIFLASH_open()=0",
+                              "SPIFLASH_read_data(0xFC00, 256)=0", "SPIFLASH_close()=0"}));
+}
+
+TEST_F(ProductDataTest, FlashReadFailureIsSilent) {
+    Open();
+    Fault("fmReadDataBuffer", 1, -4);
+    ProductData main = {};
+    EXPECT_EQ(Boxes([&] { EXPECT_EQ(ReadFlashProductData(hBoard, main, 0xC00), -1); }), Texts{});
+}
+
+TEST_F(ProductDataTest, SpiReadFailuresEachHaveTheirMessage) {
+    struct Case {
+        const char* function;
+        const char* message;
+        Texts calls;
+    } cases[] = {
+        {"SPIFLASH_open", kPdReadOpen, {"SPIFLASH_open()=-1"}},
+        {"SPIFLASH_read_data", kPdReadRead,
+         {"SPIFLASH_open()=0", "SPIFLASH_read_data(0xFC00, 256)=-1", "SPIFLASH_close()=0"}},
+        {"SPIFLASH_close", kPdReadClose,
+         {"SPIFLASH_open()=0", "SPIFLASH_read_data(0xFC00, 256)=0", "SPIFLASH_close()=-1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.function);
+        Open();
+        Fault(c.function, 1, -1);
+        ProductData spi = {};
+        EXPECT_EQ(Boxes([&] { EXPECT_EQ(ReadSpiProductData(hBoard, spi), -1); }),
+                  Texts{c.message});
+        EXPECT_EQ(Calls(), c.calls);
+        CloseIPDev(hBoard);
+        hBoard = 0;
+    }
+}
+
+TEST_F(ProductDataTest, FlashWriteRewritesTheSectorBelowAndKeepsTheRest) {
+    Open(0x201);
+    std::vector<uint8_t> before(0x20000);
+    ASSERT_TRUE(simboard::ReadMainFlash(board->Dir(), 0x17F0000, before.data(), 0x20000));
+    ProductData block = Block(0x201);
+    block.bytes[100] = 0x42;
+    EXPECT_EQ(Boxes([&] { EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0x17FFC00, 256), 0); }),
+              Texts{});
+    EXPECT_EQ(Calls(), (Texts{"fmReadDataBuffer(0x17F0000, 65536)=0", "fmSectorErase(0x17F0000)=0",
+                              "fmWriteDataBuffer(0x17F0000, 65536)=0"}));
+    std::vector<uint8_t> after(0x20000);
+    ASSERT_TRUE(simboard::ReadMainFlash(board->Dir(), 0x17F0000, after.data(), 0x20000));
+    std::memcpy(before.data() + 0xFC00, block.bytes, 256);
+    EXPECT_EQ(after, before);
+}
+
+TEST_F(ProductDataTest, FlashWriteFailuresEachHaveTheirMessage) {
+    struct Case {
+        const char* function;
+        const char* message;
+        size_t calls;
+    } cases[] = {{"fmReadDataBuffer", kPdFlashRead, 1},
+                 {"fmSectorErase", kPdFlashErase, 2},
+                 {"fmWriteDataBuffer", kPdFlashWrite, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.function);
+        Open();
+        Fault(c.function, 1, -1);
+        ProductData block = Block(0x200);
+        EXPECT_EQ(Boxes([&] { EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0xC00, 256), -1); }),
+                  Texts{c.message});
+        EXPECT_EQ(Calls().size(), c.calls);
+        CloseIPDev(hBoard);
+        hBoard = 0;
+    }
+}
+
+TEST_F(ProductDataTest, FlashWriteWithoutWorkMemoryCallsNothing) {
+    Open();
+    FailAllocationsFrom(131072);
+    ProductData block = Block(0x200);
+    EXPECT_EQ(Boxes([&] { EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0xC00, 256), -1); }),
+              Texts{kPdWork});
+    EXPECT_EQ(Calls(), Texts{});
+}
+
+TEST_F(ProductDataTest, SpiWriteRewritesSectorF000KeepingItsOtherBytes) {
+    Open();
+    std::vector<uint8_t> sector(4096);
+    for (size_t i = 0; i < sector.size(); ++i)
+        sector[i] = static_cast<uint8_t>(i * 3);
+    ASSERT_TRUE(simboard::WriteSpiFlash(board->Dir(), 0xF000, sector.data(), 4096));
+    ProductData block = Block(0x200);
+    EXPECT_EQ(Boxes([&] { WriteSpiProductData(hBoard, block); }), Texts{});
+    Texts expected = {"SPIFLASH_open()=0", "SPIFLASH_read_data(0xF000, 4096)=0",
+                      "SPIFLASH_sector_erase(0xF000)=0"};
+    for (uint32_t offset = 0; offset < 4096; offset += 256) {
+        char text[64];
+        snprintf(text, sizeof(text), "SPIFLASH_page_program(0x%X, 256)=0", 0xF000 + offset);
+        expected.push_back(text);
+    }
+    expected.push_back("SPIFLASH_close()=0");
+    EXPECT_EQ(Calls(), expected);
+    std::vector<uint8_t> after(4096);
+    ASSERT_TRUE(simboard::ReadSpiFlash(board->Dir(), 0xF000, after.data(), 4096));
+    std::memcpy(sector.data() + 0xC00, block.bytes, 256);
+    EXPECT_EQ(after, sector);
+}
+
+TEST_F(ProductDataTest, SpiWriteFailuresEachHaveTheirMessageAndCloseOnce) {
+    struct Case {
+        const char* function;
+        int nth;
+        const char* message;
+        int closes;
+    } cases[] = {{"SPIFLASH_open", 1, kPdSpiOpen, 0},
+                 {"SPIFLASH_read_data", 1, kPdSpiRead, 1},
+                 {"SPIFLASH_sector_erase", 1, kPdSpiErase, 1},
+                 {"SPIFLASH_page_program", 1, kPdSpiWrite, 1},
+                 {"SPIFLASH_page_program", 16, kPdSpiWrite, 1},
+                 {"SPIFLASH_close", 1, kPdSpiClose, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.function) + " " + std::to_string(c.nth));
+        Open();
+        Fault(c.function, c.nth, 1); // any nonzero result is a failure here
+        EXPECT_EQ(Boxes([&] { WriteSpiProductData(hBoard, Block(0x200)); }), Texts{c.message});
+        int closes = 0, pages = 0;
+        for (const auto& entry : simboard::ReadTrace(board->Dir())) {
+            closes += entry.function == "SPIFLASH_close";
+            pages += entry.function == "SPIFLASH_page_program";
+        }
+        EXPECT_EQ(closes, c.closes);
+        if (std::string(c.function) == "SPIFLASH_page_program") {
+            EXPECT_EQ(pages, c.nth);
+        }
+        CloseIPDev(hBoard);
+        hBoard = 0;
+    }
+}
+
+TEST_F(ProductDataTest, EraseSpiRangeUsesBlocksOnlyWhileMoreThanABlockRemains) {
+    struct Case {
+        int start, length;
+        int blocks, sectors;
+        const char* first;
+    } cases[] = {{0xF000, 4096, 0, 1, "SPIFLASH_sector_erase(0xF000)=0"},
+                 {0x10000, 65536, 0, 16, "SPIFLASH_sector_erase(0x10000)=0"},
+                 {0x10000, 131072, 1, 16, "SPIFLASH_block_erase(0x10000)=0"},
+                 {0x0, 0x10000 + 0x1000, 1, 1, "SPIFLASH_block_erase(0x0)=0"},
+                 {0x0, 0, 0, 0, nullptr}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.length);
+        Open();
+        ASSERT_EQ(SPIFLASH_open(hBoard), 0);
+        simboard::ClearTrace(board->Dir());
+        EXPECT_EQ(EraseSpiRange(hBoard, c.start, c.length), 0);
+        SPIFLASH_close(hBoard);
+        auto trace = simboard::ReadTrace(board->Dir());
+        int blocks = 0, sectors = 0;
+        uint32_t next = static_cast<uint32_t>(c.start);
+        for (const auto& entry : trace) {
+            if (entry.function == "SPIFLASH_block_erase") {
+                ++blocks;
+                EXPECT_EQ(entry.args[1], Hex(next));
+                next += 0x10000;
+            } else if (entry.function == "SPIFLASH_sector_erase") {
+                ++sectors;
+                EXPECT_EQ(entry.args[1], Hex(next));
+                next += 0x1000;
+            }
+        }
+        EXPECT_EQ(blocks, c.blocks);
+        EXPECT_EQ(sectors, c.sectors);
+        EXPECT_EQ(next, static_cast<uint32_t>(c.start + c.length));
+        if (c.first) {
+            EXPECT_EQ(Brief(trace.front()), c.first);
+        }
+        CloseIPDev(hBoard);
+        hBoard = 0;
+    }
+}
+
+TEST_F(ProductDataTest, EraseSpiRangeStopsAtTheFirstFailure) {
+    Open();
+    ASSERT_EQ(SPIFLASH_open(hBoard), 0);
+    Fault("SPIFLASH_sector_erase", 2, -1);
+    simboard::ClearTrace(board->Dir());
+    EXPECT_EQ(EraseSpiRange(hBoard, 0x10000, 65536), -1);
+    EXPECT_EQ(Calls(), (Texts{"SPIFLASH_sector_erase(0x10000)=0", "SPIFLASH_sector_erase(0x11000)=-1"}));
+}
