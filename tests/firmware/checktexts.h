@@ -26,9 +26,11 @@ constexpr const char kRepairFailed[] = "製品固有データライト時　FLAS
 constexpr const char kDeleteFailed[] = "RZSYS.BIN の削除に失敗しました";
 constexpr const char kCopyFailed[] = "RZSYS.BIN のコピーに失敗しました";
 
-constexpr const char kPdReadOpen[] = "製品固有データリード時　SPIフラッシュオープンに失敗しました。";
+constexpr const char kPdReadOpen[] =
+    "製品固有データリード時　SPIフラッシュオープンに失敗しました。";
 constexpr const char kPdReadRead[] = "製品固有データリード時　SPIフラッシュリードに失敗しました。";
-constexpr const char kPdReadClose[] = "製品固有データリード時　SPIフラッシュクローズに失敗しました。";
+constexpr const char kPdReadClose[] =
+    "製品固有データリード時　SPIフラッシュクローズに失敗しました。";
 constexpr const char kPdWork[] = "製品固有データライト時　ワークメモリ確保に失敗しました。";
 constexpr const char kPdFlashRead[] = "製品固有データライト時　FLASHリードに失敗しました。";
 constexpr const char kPdFlashErase[] = "製品固有データライト時　FLASHセクタ消去に失敗しました。";
@@ -37,7 +39,8 @@ constexpr const char kPdSpiOpen[] = "製品固有データライト時　SPIフ�
 constexpr const char kPdSpiRead[] = "製品固有データライト時　SPIフラッシュリードに失敗しました。";
 constexpr const char kPdSpiErase[] = "製品固有データライト時　SPIフラッシュ消去に失敗しました。";
 constexpr const char kPdSpiWrite[] = "製品固有データライト時　SPIフラッシュライトに失敗しました。";
-constexpr const char kPdSpiClose[] = "製品固有データライト時　SPIフラッシュクローズに失敗しました。";
+constexpr const char kPdSpiClose[] =
+    "製品固有データライト時　SPIフラッシュクローズに失敗しました。";
 
 constexpr const char kSpiOpen[] = "SPIブートファイル更新時　SPIフラッシュオープンに失敗しました。";
 constexpr const char kSpiRead[] = "SPIブートファイル更新時　SPIフラッシュリードに失敗しました。";

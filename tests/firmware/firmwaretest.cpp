@@ -37,19 +37,20 @@ LRESULT CALLBACK SpyProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, 
 void SetValue(const char* key, const char* name, const std::string& data, DWORD type,
               bool withTerminator) {
     HKEY hKey = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_WRITE, nullptr, &hKey,
-                              nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_WRITE, nullptr, &hKey, nullptr),
+        ERROR_SUCCESS);
     DWORD size = static_cast<DWORD>(data.size() + (withTerminator ? 1 : 0));
-    EXPECT_EQ(RegSetValueExA(hKey, name, 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
-                             size),
-              ERROR_SUCCESS);
+    EXPECT_EQ(
+        RegSetValueExA(hKey, name, 0, type, reinterpret_cast<const BYTE*>(data.c_str()), size),
+        ERROR_SUCCESS);
     RegCloseKey(hKey);
 }
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     ASSERT_TRUE(out.good()) << path;
 }
 
@@ -307,8 +308,8 @@ void FirmwareCheckTest::SetMainProductData(const std::vector<uint8_t>& block) co
 }
 
 void FirmwareCheckTest::SetSpiProductData(const std::vector<uint8_t>& block) const {
-    ASSERT_TRUE(simboard::WriteSpiFlash(board->Dir(), simboard::kProductDataSpiAddress,
-                                        block.data(), 256));
+    ASSERT_TRUE(
+        simboard::WriteSpiFlash(board->Dir(), simboard::kProductDataSpiAddress, block.data(), 256));
 }
 
 std::vector<uint8_t> FirmwareCheckTest::MainFlash(uint32_t address, uint32_t length) const {

@@ -53,43 +53,145 @@ std::vector<BarRow> BarRows() {
     const EventList step2 = {"step", "step"};
     const EventList p1000 = {"pause 1000"};
     return {
-        {"RomRewritten_CommandNotNewer", Rom::Newer, false, {IDOK},
-         Join({open, kRomWrite, p1000, step2, kDone, {"destroy pos=100"}}), true, TRUE, 1, 0},
-        {"RomRewritten_CommandRewritten", Rom::Newer, true, {IDOK, IDOK},
-         Join({open, kRomWrite, p1000, {Box(kCommandQuestionShort)}, kCommandWrite, kDone,
+        {"RomRewritten_CommandNotNewer",
+         Rom::Newer,
+         false,
+         {IDOK},
+         Join({open, kRomWrite, p1000, step2, kDone, {"destroy pos=100"}}),
+         true,
+         TRUE,
+         1,
+         0},
+        {"RomRewritten_CommandRewritten",
+         Rom::Newer,
+         true,
+         {IDOK, IDOK},
+         Join({open,
+               kRomWrite,
+               p1000,
+               {Box(kCommandQuestionShort)},
+               kCommandWrite,
+               kDone,
                {"destroy pos=100"}}),
-         true, TRUE, 1, 1},
-        {"RomRewritten_CommandDeclined", Rom::Newer, true, {IDOK, IDCANCEL},
-         Join({open, kRomWrite, p1000, {Box(kCommandQuestionShort)}, step2, p1000,
+         true,
+         TRUE,
+         1,
+         1},
+        {"RomRewritten_CommandDeclined",
+         Rom::Newer,
+         true,
+         {IDOK, IDCANCEL},
+         Join({open,
+               kRomWrite,
+               p1000,
+               {Box(kCommandQuestionShort)},
+               step2,
+               p1000,
                {"destroy pos=100"}}),
-         false, TRUE, 1, 0},
-        {"RomDeclined_CommandNotNewer", Rom::Newer, false, {IDCANCEL},
-         Join({open, kRomDecline, p1000, p1000, {"destroy pos=50"}}), false, FALSE, 0, 0},
-        {"RomDeclined_CommandRewritten", Rom::Newer, true, {IDCANCEL, IDOK},
-         Join({open, kRomDecline, p1000, {Box(kCommandQuestionLong)}, kCommandWrite, kDone,
+         false,
+         TRUE,
+         1,
+         0},
+        {"RomDeclined_CommandNotNewer",
+         Rom::Newer,
+         false,
+         {IDCANCEL},
+         Join({open, kRomDecline, p1000, p1000, {"destroy pos=50"}}),
+         false,
+         FALSE,
+         0,
+         0},
+        {"RomDeclined_CommandRewritten",
+         Rom::Newer,
+         true,
+         {IDCANCEL, IDOK},
+         Join({open,
+               kRomDecline,
+               p1000,
+               {Box(kCommandQuestionLong)},
+               kCommandWrite,
+               kDone,
                {"destroy pos=100"}}),
-         true, TRUE, 0, 1},
-        {"RomDeclined_CommandDeclined", Rom::Newer, true, {IDCANCEL, IDCANCEL},
-         Join({open, kRomDecline, p1000, {Box(kCommandQuestionLong)}, step2, step2, p1000,
+         true,
+         TRUE,
+         0,
+         1},
+        {"RomDeclined_CommandDeclined",
+         Rom::Newer,
+         true,
+         {IDCANCEL, IDCANCEL},
+         Join({open,
+               kRomDecline,
+               p1000,
+               {Box(kCommandQuestionLong)},
+               step2,
+               step2,
+               p1000,
                {"destroy pos=*"}}),
-         false, FALSE, 0, 0},
-        {"RomPassedOver_CommandNotNewer", Rom::NewerNoSource, false, {},
-         Join({open, p1000, p1000, {"destroy pos=0"}}), false, FALSE, 0, 0},
-        {"RomPassedOver_CommandRewritten", Rom::NewerNoSource, true, {IDOK},
+         false,
+         FALSE,
+         0,
+         0},
+        {"RomPassedOver_CommandNotNewer",
+         Rom::NewerNoSource,
+         false,
+         {},
+         Join({open, p1000, p1000, {"destroy pos=0"}}),
+         false,
+         FALSE,
+         0,
+         0},
+        {"RomPassedOver_CommandRewritten",
+         Rom::NewerNoSource,
+         true,
+         {IDOK},
          Join({open, p1000, {Box(kCommandQuestionLong)}, kCommandWrite, kDone, {"destroy pos=50"}}),
-         true, TRUE, 0, 1},
-        {"RomPassedOver_CommandDeclined", Rom::NewerNoSource, true, {IDCANCEL},
+         true,
+         TRUE,
+         0,
+         1},
+        {"RomPassedOver_CommandDeclined",
+         Rom::NewerNoSource,
+         true,
+         {IDCANCEL},
          Join({open, p1000, {Box(kCommandQuestionLong)}, step2, step2, p1000, {"destroy pos=100"}}),
-         false, FALSE, 0, 0},
-        {"RomNotNewer_CommandRewritten", Rom::NotNewer, true, {IDOK},
-         Join({open, p1000, {Box(kCommandQuestionLong)}, kCommandWrite, step2, kDone,
+         false,
+         FALSE,
+         0,
+         0},
+        {"RomNotNewer_CommandRewritten",
+         Rom::NotNewer,
+         true,
+         {IDOK},
+         Join({open,
+               p1000,
+               {Box(kCommandQuestionLong)},
+               kCommandWrite,
+               step2,
+               kDone,
                {"destroy pos=100"}}),
-         true, TRUE, 0, 1},
-        {"RomNotNewer_CommandDeclined", Rom::NotNewer, true, {IDCANCEL},
+         true,
+         TRUE,
+         0,
+         1},
+        {"RomNotNewer_CommandDeclined",
+         Rom::NotNewer,
+         true,
+         {IDCANCEL},
          Join({open, p1000, {Box(kCommandQuestionLong)}, step2, step2, p1000, {"destroy pos=100"}}),
-         false, FALSE, 0, 0},
-        {"NothingNewer", Rom::NotNewer, false, {}, Join({p1000, p1000, {"destroy none"}}), false,
-         FALSE, 0, 0},
+         false,
+         FALSE,
+         0,
+         0},
+        {"NothingNewer",
+         Rom::NotNewer,
+         false,
+         {},
+         Join({p1000, p1000, {"destroy none"}}),
+         false,
+         FALSE,
+         0,
+         0},
     };
 }
 
@@ -150,10 +252,9 @@ TEST_P(BarStepTest, QuestionsTextsStepsPausesAndBoardCalls) {
         auto file = HeaderFile(0x101, 0x200, 512);
         EXPECT_EQ(BoardFile("sys:\\RZSYS.BIN"), std::string(file.begin(), file.end()));
         EXPECT_EQ(run.CallsOf({"fmDelete", "fmFileCopy"}),
-                  (std::vector<std::string>{
-                      "fmDelete(\"sys:\\RZSYS.BIN\")=0",
-                      "fmFileCopy(0, \"" + install->SystemFolder() + "\\RZSYS.BIN\", " +
-                          "\"sys:\\RZSYS.BIN\")=0"}));
+                  (std::vector<std::string>{"fmDelete(\"sys:\\RZSYS.BIN\")=0",
+                                            "fmFileCopy(0, \"" + install->SystemFolder() +
+                                                "\\RZSYS.BIN\", " + "\"sys:\\RZSYS.BIN\")=0"}));
     } else {
         EXPECT_EQ(BoardFile("sys:\\RZSYS.BIN"), "old command file");
     }
@@ -171,16 +272,16 @@ TEST_F(CheckTest, RomRewriteCallsInOrderAndTheWindowShowsItsTexts) {
     v.fileRom = 0x101;
     Prepare(0x200, v);
     CheckRun run = RunCheck(*board, {IDOK});
-    EXPECT_EQ(run.CallsOf({"GetIPVersionInfo", "fmReadDataBuffer", "SPIFLASH_open",
-                           "SPIFLASH_close", "fmWriteProgram", "fmSectorErase",
-                           "fmWriteDataBuffer"}),
-              (std::vector<std::string>{
-                  "GetIPVersionInfo()=0", "fmReadDataBuffer(0xC00, 128)=0", "SPIFLASH_open()=0",
-                  "SPIFLASH_close()=0", "GetIPVersionInfo()=0",
-                  "fmWriteProgram(\"" + install->SystemFolder() + "\\lm8boot.rom\")=0",
-                  "fmReadDataBuffer(0x0, 65536)=0", "fmSectorErase(0x0)=0",
-                  "fmWriteDataBuffer(0x0, 65536)=0", "SPIFLASH_open()=0", "SPIFLASH_close()=0",
-                  "SPIFLASH_open()=0", "SPIFLASH_close()=0"}));
+    EXPECT_EQ(
+        run.CallsOf({"GetIPVersionInfo", "fmReadDataBuffer", "SPIFLASH_open", "SPIFLASH_close",
+                     "fmWriteProgram", "fmSectorErase", "fmWriteDataBuffer"}),
+        (std::vector<std::string>{
+            "GetIPVersionInfo()=0", "fmReadDataBuffer(0xC00, 128)=0", "SPIFLASH_open()=0",
+            "SPIFLASH_close()=0", "GetIPVersionInfo()=0",
+            "fmWriteProgram(\"" + install->SystemFolder() + "\\lm8boot.rom\")=0",
+            "fmReadDataBuffer(0x0, 65536)=0", "fmSectorErase(0x0)=0",
+            "fmWriteDataBuffer(0x0, 65536)=0", "SPIFLASH_open()=0", "SPIFLASH_close()=0",
+            "SPIFLASH_open()=0", "SPIFLASH_close()=0"}));
     // The window was up, still without a message, when the question came, and
     // showed the completion text behind the notice.
     ASSERT_EQ(run.windowTextAtBox.size(), 2u);
@@ -275,10 +376,9 @@ TEST_F(CheckTest, Type201HasNoFileCheckNoQuestionNoWindowButItsSpiImagesAndRepai
     EXPECT_EQ(run.Count("fmWriteProgram") + run.Count("fmFileCopy"), 0);
     // Main copy at 0x17FFC00, repaired through the sector at 0x17F0000.
     EXPECT_EQ(run.CallsOf({"fmReadDataBuffer", "fmSectorErase", "fmWriteDataBuffer"}),
-              (std::vector<std::string>{"fmReadDataBuffer(0x17FFC00, 128)=0",
-                                        "fmReadDataBuffer(0x17F0000, 65536)=0",
-                                        "fmSectorErase(0x17F0000)=0",
-                                        "fmWriteDataBuffer(0x17F0000, 65536)=0"}));
+              (std::vector<std::string>{
+                  "fmReadDataBuffer(0x17FFC00, 128)=0", "fmReadDataBuffer(0x17F0000, 65536)=0",
+                  "fmSectorErase(0x17F0000)=0", "fmWriteDataBuffer(0x17F0000, 65536)=0"}));
     EXPECT_EQ(MainProductData(), spiCopy);
     EXPECT_EQ(SpiFlash(0, 3000), PatternImage(3000, 7));
     EXPECT_FALSE(run.bBoardUpdated);
@@ -404,8 +504,8 @@ TEST_F(CheckTest, SysValueOfFortyCharactersUsesItsFirstThirtyOne) {
     CheckRun run = RunCheck(*board, {IDOK});
     EXPECT_EQ(run.CallsOf({"fmDelete", "fmFileCopy"}),
               (std::vector<std::string>{"fmDelete(\"sys:\\" + name + "\")=0",
-                                        "fmFileCopy(0, \"" + install->SystemFolder() + "\\" +
-                                            name + "\", \"sys:\\" + name + "\")=0"}));
+                                        "fmFileCopy(0, \"" + install->SystemFolder() + "\\" + name +
+                                            "\", \"sys:\\" + name + "\")=0"}));
     auto events = run.events;
     EXPECT_NE(std::find(events.begin(), events.end(), "text " + name + " を削除しています"),
               events.end());
@@ -466,8 +566,11 @@ TEST_F(CheckTest, VersionWordsAreComparedUnsigned) {
     struct Case {
         uint32_t board, file;
         bool newer;
-    } cases[] = {{0x100, 0x101, true}, {0x100, 0x100, false}, {0x100, 0, false},
-                 {0x7FFFFFFF, 0x80000000, true}, {0xFFFFFFFF, 0xFFFFFFFE, false}};
+    } cases[] = {{0x100, 0x101, true},
+                 {0x100, 0x100, false},
+                 {0x100, 0, false},
+                 {0x7FFFFFFF, 0x80000000, true},
+                 {0xFFFFFFFF, 0xFFFFFFFE, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         Versions v;

@@ -91,8 +91,8 @@ TEST_F(InstalledFilesTest, QueryReportsTheLengthAndNeverWritesPastTheBuffer) {
 TEST_F(InstalledFilesTest, ValuesOfOtherTypesGiveDefinedText) {
     DWORD number = 0x00004241; // "AB"
     HKEY hKey = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\KORVANE\\RZ400SYS\\Config", 0,
-                              nullptr, 0, KEY_WRITE, nullptr, &hKey, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\KORVANE\\RZ400SYS\\Config", 0, nullptr,
+                              0, KEY_WRITE, nullptr, &hKey, nullptr),
               ERROR_SUCCESS);
     RegSetValueExA(hKey, "Path", 0, REG_DWORD, reinterpret_cast<BYTE*>(&number), 4);
     RegSetValueExA(hKey, "Sys", 0, REG_BINARY, nullptr, 0);

@@ -84,14 +84,18 @@ TEST(ProductDataValidity, EachRuleInItsOrder) {
         {"valid", [](ProductData&) {}, 0},
         {"leading field erased", [](ProductData& b) { std::memset(b.bytes, 0xFF, 9); }, -1},
         {"leading field zero", [](ProductData& b) { std::memset(b.bytes, 0x00, 9); }, -1},
-        {"leading field one byte set", [](ProductData& b) {
+        {"leading field one byte set",
+         [](ProductData& b) {
              std::memset(b.bytes, 0x00, 9);
              b.bytes[8] = 1;
-         }, 0},
-        {"byte 9 is not part of the field", [](ProductData& b) {
+         },
+         0},
+        {"byte 9 is not part of the field",
+         [](ProductData& b) {
              std::memset(b.bytes, 0xFF, 9);
              b.bytes[9] = 0;
-         }, -1},
+         },
+         -1},
         {"wrong marker", [](ProductData& b) { std::memcpy(b.bytes + 16, "SRZ-Lm", 6); }, -1},
         {"marker case", [](ProductData& b) { std::memcpy(b.bytes + 16, "nrz-lm", 6); }, -1},
         {"MAC erased", [](ProductData& b) { std::memset(b.bytes + 32, 0xFF, 6); }, -1},
@@ -148,9 +152,11 @@ TEST_F(ProductDataTest, SpiReadFailuresEachHaveTheirMessage) {
         Texts calls;
     } cases[] = {
         {"SPIFLASH_open", kPdReadOpen, {"SPIFLASH_open()=-1"}},
-        {"SPIFLASH_read_data", kPdReadRead,
+        {"SPIFLASH_read_data",
+         kPdReadRead,
          {"SPIFLASH_open()=0", "SPIFLASH_read_data(0xFC00, 256)=-1", "SPIFLASH_close()=0"}},
-        {"SPIFLASH_close", kPdReadClose,
+        {"SPIFLASH_close",
+         kPdReadClose,
          {"SPIFLASH_open()=0", "SPIFLASH_read_data(0xFC00, 256)=0", "SPIFLASH_close()=-1"}},
     };
     for (const Case& c : cases) {
@@ -158,8 +164,7 @@ TEST_F(ProductDataTest, SpiReadFailuresEachHaveTheirMessage) {
         Open();
         Fault(c.function, 1, -1);
         ProductData spi = {};
-        EXPECT_EQ(Boxes([&] { EXPECT_EQ(ReadSpiProductData(hBoard, spi), -1); }),
-                  Texts{c.message});
+        EXPECT_EQ(Boxes([&] { EXPECT_EQ(ReadSpiProductData(hBoard, spi), -1); }), Texts{c.message});
         EXPECT_EQ(Calls(), c.calls);
         CloseIPDev(hBoard);
         hBoard = 0;
@@ -172,8 +177,9 @@ TEST_F(ProductDataTest, FlashWriteRewritesTheSectorBelowAndKeepsTheRest) {
     ASSERT_TRUE(simboard::ReadMainFlash(board->Dir(), 0x17F0000, before.data(), 0x20000));
     ProductData block = Block(0x201);
     block.bytes[100] = 0x42;
-    EXPECT_EQ(Boxes([&] { EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0x17FFC00, 256), 0); }),
-              Texts{});
+    EXPECT_EQ(
+        Boxes([&] { EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0x17FFC00, 256), 0); }),
+        Texts{});
     EXPECT_EQ(Calls(), (Texts{"fmReadDataBuffer(0x17F0000, 65536)=0", "fmSectorErase(0x17F0000)=0",
                               "fmWriteDataBuffer(0x17F0000, 65536)=0"}));
     std::vector<uint8_t> after(0x20000);
@@ -195,8 +201,9 @@ TEST_F(ProductDataTest, FlashWriteFailuresEachHaveTheirMessage) {
         Open();
         Fault(c.function, 1, -1);
         ProductData block = Block(0x200);
-        EXPECT_EQ(Boxes([&] { EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0xC00, 256), -1); }),
-                  Texts{c.message});
+        EXPECT_EQ(
+            Boxes([&] { EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0xC00, 256), -1); }),
+            Texts{c.message});
         EXPECT_EQ(Calls().size(), c.calls);
         CloseIPDev(hBoard);
         hBoard = 0;
@@ -241,12 +248,10 @@ TEST_F(ProductDataTest, SpiWriteFailuresEachHaveTheirMessageAndCloseOnce) {
         int nth;
         const char* message;
         int closes;
-    } cases[] = {{"SPIFLASH_open", 1, kPdSpiOpen, 0},
-                 {"SPIFLASH_read_data", 1, kPdSpiRead, 1},
-                 {"SPIFLASH_sector_erase", 1, kPdSpiErase, 1},
-                 {"SPIFLASH_page_program", 1, kPdSpiWrite, 1},
-                 {"SPIFLASH_page_program", 16, kPdSpiWrite, 1},
-                 {"SPIFLASH_close", 1, kPdSpiClose, 1}};
+    } cases[] = {
+        {"SPIFLASH_open", 1, kPdSpiOpen, 0},           {"SPIFLASH_read_data", 1, kPdSpiRead, 1},
+        {"SPIFLASH_sector_erase", 1, kPdSpiErase, 1},  {"SPIFLASH_page_program", 1, kPdSpiWrite, 1},
+        {"SPIFLASH_page_program", 16, kPdSpiWrite, 1}, {"SPIFLASH_close", 1, kPdSpiClose, 1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.function) + " " + std::to_string(c.nth));
         Open();
@@ -314,5 +319,6 @@ TEST_F(ProductDataTest, EraseSpiRangeStopsAtTheFirstFailure) {
     Fault("SPIFLASH_sector_erase", 2, -1);
     simboard::ClearTrace(board->Dir());
     EXPECT_EQ(EraseSpiRange(hBoard, 0x10000, 65536), -1);
-    EXPECT_EQ(Calls(), (Texts{"SPIFLASH_sector_erase(0x10000)=0", "SPIFLASH_sector_erase(0x11000)=-1"}));
+    EXPECT_EQ(Calls(),
+              (Texts{"SPIFLASH_sector_erase(0x10000)=0", "SPIFLASH_sector_erase(0x11000)=-1"}));
 }

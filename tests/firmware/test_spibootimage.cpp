@@ -160,11 +160,9 @@ TEST_F(SpiImageTest, EveryFailureHasItsMessageAndClosesTheFlash) {
 TEST_F(SpiImageTest, ImagesLongerThanTheirRegionAreRefusedBeforeAnyCall) {
     auto before = Spi(0, 0x20000);
     std::string path = File(PatternImage(61441, 1));
-    EXPECT_EQ(Update(path, 0),
-              Texts{std::string(kTooLargePrefix) + path + kTooLargeSuffix});
+    EXPECT_EQ(Update(path, 0), Texts{std::string(kTooLargePrefix) + path + kTooLargeSuffix});
     path = File(PatternImage(0x100000 - 0x10000 + 1, 2));
-    EXPECT_EQ(Update(path, 0x10000),
-              Texts{std::string(kTooLargePrefix) + path + kTooLargeSuffix});
+    EXPECT_EQ(Update(path, 0x10000), Texts{std::string(kTooLargePrefix) + path + kTooLargeSuffix});
     EXPECT_EQ(Calls(), Texts{});
     EXPECT_EQ(Spi(0, 0x20000), before);
 }
