@@ -2,6 +2,9 @@
 #include "app/tarnelapp.h"
 
 #include "app/lm800mul.h"
+#include "firmware/flashchanger.h"
+#include "mainwnd/tarneldlg.h"
+#include "settings/rzscript.h"
 
 CTarnelApp theApp;
 
@@ -25,20 +28,29 @@ BOOL CTarnelApp::InitInstance() {
         return FALSE;
     }
 
-    // Not built yet: create the settings-file object (m_pScript) and the
-    // progress window object (m_pFlashChanger).
+    m_pScript = new CRZScript;
+    m_pFlashChanger = new CFlashChanger(nullptr);
 
-    // Not built yet: CheckAndUpgradeFirmware().
+    // Declined or failed upgrades are reported inside; start-up goes on.
+    CheckAndUpgradeFirmware();
 
-    // Not built yet: read "sys:\boot.ini" into m_settings.
+    // A missing or unreadable file leaves the defaults the reader set.
+    m_pScript->ReadSettings(m_hBoard, m_settings, 0, 0);
 
-    // Not built yet: run the main dialog as the main window.
-
+    {
+        CTarnelDlg dlg(nullptr);
+        m_pMainWnd = &dlg;
+        dlg.DoModal();
+        m_pMainWnd = nullptr;
+    }
     return FALSE;
 }
 
 int CTarnelApp::ExitInstance() {
-    // Not built yet: delete m_pFlashChanger and m_pScript.
+    if (m_pFlashChanger != nullptr)
+        delete m_pFlashChanger;
+    if (m_pScript != nullptr)
+        delete m_pScript;
     if (m_hBoard != 0)
         CloseIPDev(m_hBoard);
     return CWinApp::ExitInstance();
