@@ -214,11 +214,22 @@ TEST(AppTitle, IsTheExecutablesBaseName) {
 // The real program, as its own process.
 namespace {
 
-// Closes whatever main window the program shows, as a user would.
-void CloseMainWindowIfShown(const testboard::Child& child) {
-    HWND main = uitest::WaitForTopWindow(L"Tarnel2", L"#32770", 3000, child.pi.dwProcessId);
-    if (main != nullptr && !uitest::IsMessageBox(main))
-        uitest::SystemCommand(main, SC_CLOSE);
+// Waits for the main dialog (the top-level dialog with the Write button, not a
+// message box the firmware check may show first) and closes it as a user
+// would. False when it never came.
+bool CloseMainDialog(const testboard::Child& child) {
+    HWND main = nullptr;
+    uitest::WaitUntil(
+        [&] {
+            main = uitest::FindTopWindow(L"Tarnel2", L"#32770", child.pi.dwProcessId);
+            return main != nullptr && !uitest::IsMessageBox(main) &&
+                   uitest::FindDescendant(main, 1001, L"Button") != nullptr;
+        },
+        20000);
+    if (main == nullptr || uitest::IsMessageBox(main))
+        return false;
+    uitest::SystemCommand(main, SC_CLOSE);
+    return true;
 }
 
 } // namespace
@@ -270,7 +281,7 @@ TEST(Tarnel2Exe, StartsOnTheSimulatedBoardAndClosesItOnce) {
     testboard::Child child;
     ASSERT_TRUE(testboard::StartChild("Tarnel2.exe", child));
     MessageBoxResponder responder(MessageBoxResponder::AlwaysOk, child.Pid());
-    CloseMainWindowIfShown(child);
+    EXPECT_TRUE(CloseMainDialog(child));
     EXPECT_EQ(child.Wait(30000), 0u);
     responder.Stop();
 
