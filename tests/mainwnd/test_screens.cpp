@@ -13,8 +13,8 @@ class ScreensTest : public MainDialogTest {};
 
 // A static or button text fits its control when the text's extent in the
 // control's font is no wider than the control.
-bool TextFits(HWND control) {
-    std::wstring text = GetText(control);
+// True when the text, in the control's font, fits the control's width.
+bool TextFitsAs(HWND control, const std::wstring& text) {
     HDC dc = GetDC(control);
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
     HGDIOBJ old = SelectObject(dc, font);
@@ -25,6 +25,10 @@ bool TextFits(HWND control) {
     RECT client;
     GetClientRect(control, &client);
     return extent.cx <= client.right - client.left;
+}
+
+bool TextFits(HWND control) {
+    return TextFitsAs(control, GetText(control));
 }
 
 } // namespace
@@ -55,12 +59,15 @@ TEST_F(ScreensTest, MainDialogWithEachPageAndTheAboutBox) {
 
 TEST_F(ScreensTest, JapaneseTextsFitTheirControls) {
     RunDialog([&](HWND dialog) {
+        // The board time at its widest must be readable whole, not cut to
+        // an ellipsis.
+        EXPECT_TRUE(TextFitsAs(GetDlgItem(dialog, 1058), L"23:59:59"));
+        EXPECT_TRUE(TextFitsAs(GetDlgItem(dialog, 1058), L"20:48:08"));
         for (int id : {1001, 1002, 1042, 1057})
             EXPECT_TRUE(TextFits(GetDlgItem(dialog, id))) << Utf8(GetText(GetDlgItem(dialog, id)));
         for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
              child = GetWindow(child, GW_HWNDNEXT)) {
-            if (GetClassNameOf(child) == L"Static" && IsWindowVisible(child) &&
-                GetDlgCtrlID(child) != 1058) {
+            if (GetClassNameOf(child) == L"Static" && IsWindowVisible(child)) {
                 EXPECT_TRUE(TextFits(child)) << Utf8(GetText(child));
             }
         }
