@@ -4,6 +4,7 @@
 #include "afx/afxcmn.h"
 #include "app/lm800mul.h"
 #include "app/tarnelapp.h"
+#include "firmware/firmwaremessages.h"
 #include "firmware/firmwarepause.h"
 #include "firmware/flashchanger.h"
 #include "firmware/productdata.h"
@@ -20,20 +21,6 @@ constexpr DWORD kLongPause = 1000;
 
 const char kVersionFailed[] = "バージョン情報の取得に失敗しました。";
 const char kCompleted[] = "アップグレードが完了しました！";
-
-void ShowError(const char* text) {
-    AfxMessageBox(text, MB_OK | MB_ICONHAND);
-}
-
-void ShowErrorWithName(const char* format, const char* name) {
-    CString text;
-    text.Format(format, name);
-    ShowError(text);
-}
-
-bool Ask(const char* question) {
-    return AfxMessageBox(question, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
-}
 
 DWORD WordAt(const BYTE* bytes, size_t offset) {
     DWORD word = 0;
@@ -117,12 +104,12 @@ bool FirmwareCheck::HasBootRomCheck() const {
 void FirmwareCheck::Run() {
     m_bBoardUpdated = FALSE;
     if (GetIPVersionInfo(m_hBoard, m_version.bytes) != 0) {
-        ShowError(kVersionFailed);
+        ShowFirmwareError(kVersionFailed);
         return;
     }
     m_boardType = m_version.BoardType();
     if (!IsKnownBoardType()) {
-        ShowError("ボード品種情報の取得に失敗しました。");
+        ShowFirmwareError("ボード品種情報の取得に失敗しました。");
         return;
     }
 
@@ -155,7 +142,7 @@ bool FirmwareCheck::CheckInstalledFiles() {
         JoinFolderAndName(systemPath, m_commandName, m_localCommandPath);
 
     if (GetIPVersionInfo(m_hBoard, m_version.bytes) != 0) {
-        ShowError(kVersionFailed);
+        ShowFirmwareError(kVersionFailed);
         return false;
     }
     if (!CheckHeader(m_romPath, m_version.RomVersion(), "%s ファイルがボードと一致しません！",
@@ -172,7 +159,7 @@ bool FirmwareCheck::CheckHeader(const char* path, DWORD boardVersion, const char
     if (ReadFileHeader(path, header.bytes, sizeof(header.bytes)) != 0)
         return true; // a missing file is not newer
     if (header.BoardType() != m_boardType) {
-        ShowErrorWithName(mismatchFormat, shownName);
+        ShowFirmwareErrorWith(mismatchFormat, shownName);
         return false;
     }
     bNewer = IsInstalledFileNewer(boardVersion, header.Version());
@@ -185,9 +172,10 @@ FirmwareCheck::Next FirmwareCheck::RewriteBootRom(const ReconcileProductData& pr
     const ProductData* source = productData.RestoreSource();
     if (!m_bRomNewer || source == nullptr)
         return Next::Go;
-    if (!Ask("ＩＰＬのアップグレードを行います。\nボード内で実行しているアプリケーションはすべて終"
-             "了し"
-             "て下さい。\n準備はよろしいですか？")) {
+    if (!AskFirmwareQuestion(
+            "ＩＰＬのアップグレードを行います。\nボード内で実行しているアプリケーションはすべて終"
+            "了し"
+            "て下さい。\n準備はよろしいですか？")) {
         m_progress.Step(2);
         return Next::Go;
     }
@@ -196,7 +184,7 @@ FirmwareCheck::Next FirmwareCheck::RewriteBootRom(const ReconcileProductData& pr
     FirmwarePause(kShortPause);
     m_progress.Step(1);
     if (fmWriteProgram(m_hBoard, m_romPath) != 0) {
-        ShowError("プログラムの書き込みに失敗しました。");
+        ShowFirmwareError("プログラムの書き込みに失敗しました。");
         m_progress.Destroy();
         return Next::End;
     }
@@ -204,7 +192,7 @@ FirmwareCheck::Next FirmwareCheck::RewriteBootRom(const ReconcileProductData& pr
     m_bBoardUpdated = TRUE;
     if (WriteFlashProductData(m_hBoard, source->bytes, productData.MainAddress(),
                               kProductDataSize) != 0) {
-        ShowError("製品固有データ書き込み時　FLASHライトに失敗しました。");
+        ShowFirmwareError("製品固有データ書き込み時　FLASHライトに失敗しました。");
         m_progress.Destroy();
         return Next::End;
     }
@@ -226,7 +214,7 @@ FirmwareCheck::Next FirmwareCheck::RewriteCommandFile() {
         romRewritten ? "コマンドファイルのアップグレードを行います。\n準備はよろしいですか？"
                      : "コマンドファイルのアップグレードを行います。\nボード内で実行しているアプ"
                        "リケーションはすべて終了して下さい。\n準備はよろしいですか？";
-    if (!Ask(question)) {
+    if (!AskFirmwareQuestion(question)) {
         m_progress.Step(2);
         if (!romRewritten)
             m_progress.Step(2);
@@ -242,7 +230,7 @@ FirmwareCheck::Next FirmwareCheck::RewriteCommandFile() {
     lstrcpyA(m_boardCommandPath, "sys:\\");
     lstrcatA(m_boardCommandPath, m_commandName);
     if (!DeleteBoardCommandFile(m_boardCommandPath)) {
-        ShowErrorWithName("%s の削除に失敗しました", m_commandName);
+        ShowFirmwareErrorWith("%s の削除に失敗しました", m_commandName);
         m_progress.Destroy();
         return Next::End;
     }
@@ -250,7 +238,7 @@ FirmwareCheck::Next FirmwareCheck::RewriteCommandFile() {
     m_progress.SetText(text);
     m_progress.Step(1);
     if (fmFileCopy(m_hBoard, 0, m_localCommandPath, m_boardCommandPath) != 0) {
-        ShowErrorWithName("%s のコピーに失敗しました", m_commandName);
+        ShowFirmwareErrorWith("%s のコピーに失敗しました", m_commandName);
         m_progress.Destroy();
         return Next::End;
     }

@@ -5,6 +5,7 @@
 #include "afx/afxwin.h"
 #include "app/lm800mul.h"
 #include "firmware/firmwarememory.h"
+#include "firmware/firmwaremessages.h"
 
 #include <cstring>
 
@@ -13,10 +14,6 @@ namespace {
 constexpr DWORD kMainSectorMask = 0xFFFF0000;
 constexpr DWORD kMainWorkSize = 131072; // two 64 KiB sectors, in bytes
 constexpr int kMainWorkUnits = 65536;   // the same in 16-bit units
-
-void ShowError(const char* text) {
-    AfxMessageBox(text, MB_OK | MB_ICONHAND);
-}
 
 bool AllBytesAre(const BYTE* bytes, size_t length, BYTE value) {
     for (size_t i = 0; i < length; ++i) {
@@ -58,16 +55,16 @@ int ReadFlashProductData(int hBoard, ProductData& block, DWORD address) {
 
 int ReadSpiProductData(int hBoard, ProductData& block) {
     if (SPIFLASH_open(hBoard) != 0) {
-        ShowError("製品固有データリード時　SPIフラッシュオープンに失敗しました。");
+        ShowFirmwareError("製品固有データリード時　SPIフラッシュオープンに失敗しました。");
         return -1;
     }
     if (SPIFLASH_read_data(hBoard, kProductDataSpiAddress, block.bytes, kProductDataSize) != 0) {
         SPIFLASH_close(hBoard);
-        ShowError("製品固有データリード時　SPIフラッシュリードに失敗しました。");
+        ShowFirmwareError("製品固有データリード時　SPIフラッシュリードに失敗しました。");
         return -1;
     }
     if (SPIFLASH_close(hBoard) != 0) {
-        ShowError("製品固有データリード時　SPIフラッシュクローズに失敗しました。");
+        ShowFirmwareError("製品固有データリード時　SPIフラッシュクローズに失敗しました。");
         return -1;
     }
     return 0;
@@ -79,19 +76,19 @@ int WriteFlashProductData(int hBoard, const void* block, DWORD address, DWORD le
         return -1;
     BYTE* work = static_cast<BYTE*>(FirmwareAllocate(kMainWorkSize));
     if (work == nullptr) {
-        ShowError("製品固有データライト時　ワークメモリ確保に失敗しました。");
+        ShowFirmwareError("製品固有データライト時　ワークメモリ確保に失敗しました。");
         return -1;
     }
     const DWORD sector = address & kMainSectorMask;
     int result = -1;
     if (fmReadDataBuffer(hBoard, work, sector, kMainWorkUnits) != 0) {
-        ShowError("製品固有データライト時　FLASHリードに失敗しました。");
+        ShowFirmwareError("製品固有データライト時　FLASHリードに失敗しました。");
     } else {
         std::memcpy(work + offset, block, length);
         if (fmSectorErase(hBoard, sector) != 0) {
-            ShowError("製品固有データライト時　FLASHセクタ消去に失敗しました。");
+            ShowFirmwareError("製品固有データライト時　FLASHセクタ消去に失敗しました。");
         } else if (fmWriteDataBuffer(hBoard, work, sector, kMainWorkUnits) != 0) {
-            ShowError("製品固有データライト時　FLASHセクタライトに失敗しました。");
+            ShowFirmwareError("製品固有データライト時　FLASHセクタライトに失敗しました。");
         } else {
             result = 0;
         }
@@ -103,16 +100,16 @@ int WriteFlashProductData(int hBoard, const void* block, DWORD address, DWORD le
 void WriteSpiProductData(int hBoard, const ProductData& block) {
     BYTE sector[kSpiSectorSize];
     if (SPIFLASH_open(hBoard) != 0) {
-        ShowError("製品固有データライト時　SPIフラッシュオープンに失敗しました。");
+        ShowFirmwareError("製品固有データライト時　SPIフラッシュオープンに失敗しました。");
         return;
     }
     if (SPIFLASH_read_data(hBoard, kProductDataSpiSector, sector, kSpiSectorSize) != 0) {
-        ShowError("製品固有データライト時　SPIフラッシュリードに失敗しました。");
+        ShowFirmwareError("製品固有データライト時　SPIフラッシュリードに失敗しました。");
         SPIFLASH_close(hBoard);
         return;
     }
     if (EraseSpiRange(hBoard, kProductDataSpiSector, kSpiSectorSize) != 0) {
-        ShowError("製品固有データライト時　SPIフラッシュ消去に失敗しました。");
+        ShowFirmwareError("製品固有データライト時　SPIフラッシュ消去に失敗しました。");
         SPIFLASH_close(hBoard);
         return;
     }
@@ -121,13 +118,13 @@ void WriteSpiProductData(int hBoard, const ProductData& block) {
     for (DWORD offset = 0; offset < kSpiSectorSize; offset += kSpiPageSize) {
         if (SPIFLASH_page_program(hBoard, kProductDataSpiSector + offset, sector + offset,
                                   kSpiPageSize) != 0) {
-            ShowError("製品固有データライト時　SPIフラッシュライトに失敗しました。");
+            ShowFirmwareError("製品固有データライト時　SPIフラッシュライトに失敗しました。");
             SPIFLASH_close(hBoard);
             return;
         }
     }
     if (SPIFLASH_close(hBoard) != 0)
-        ShowError("製品固有データライト時　SPIフラッシュクローズに失敗しました。");
+        ShowFirmwareError("製品固有データライト時　SPIフラッシュクローズに失敗しました。");
 }
 
 int EraseSpiRange(int hBoard, int start, int length) {
@@ -178,7 +175,7 @@ void ReconcileProductData::Repair(BOOL bRomRewritePending) {
         return;
     }
     if (WriteFlashProductData(m_hBoard, m_spi.bytes, m_mainAddress, kProductDataSize) != 0)
-        ShowError("製品固有データライト時　FLASHライトに失敗しました。");
+        ShowFirmwareError("製品固有データライト時　FLASHライトに失敗しました。");
 }
 
 const ProductData* ReconcileProductData::RestoreSource() const {

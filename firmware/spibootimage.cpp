@@ -5,6 +5,7 @@
 #include "afx/afxfile.h"
 #include "app/lm800mul.h"
 #include "firmware/firmwarememory.h"
+#include "firmware/firmwaremessages.h"
 #include "firmware/installedfiles.h"
 #include "firmware/productdata.h"
 
@@ -15,16 +16,6 @@
 namespace {
 
 constexpr DWORD kReadPiece = 0x10000;
-
-void ShowError(const char* text) {
-    AfxMessageBox(text, MB_OK | MB_ICONHAND);
-}
-
-void ShowErrorWithPath(const char* format, const char* path) {
-    CString text;
-    text.Format(format, path);
-    ShowError(text);
-}
 
 // The two work buffers of one update, freed on every path.
 class ImageBuffers {
@@ -99,38 +90,38 @@ DWORD SpiImageLimit(DWORD spiAddress) {
 void UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress) {
     const int length = GetLocalFileLength(path);
     if (length == -1) {
-        ShowErrorWithPath("%s のオープンに失敗しました。", path ? path : "");
+        ShowFirmwareErrorWith("%s のオープンに失敗しました。", path ? path : "");
         return;
     }
     // Rewriting past its region would erase the product data sector or the
     // other image: such a file is refused before anything is touched.
     const DWORD fileSize = static_cast<DWORD>(length);
     if (fileSize > SpiImageLimit(spiAddress)) {
-        ShowErrorWithPath("SPIブートファイル更新時　%s のサイズが書き込み領域を超えています。",
-                          path);
+        ShowFirmwareErrorWith("SPIブートファイル更新時　%s のサイズが書き込み領域を超えています。",
+                              path);
         return;
     }
     const DWORD regionSize = (fileSize + kSpiSectorSize - 1) & ~(kSpiSectorSize - 1);
 
     ImageBuffers buffers(regionSize, fileSize);
     if (!buffers.Ok()) {
-        ShowError("SPIブートファイル更新時　ワークメモリ確保に失敗しました。");
+        ShowFirmwareError("SPIブートファイル更新時　ワークメモリ確保に失敗しました。");
         return;
     }
     CFile file;
     if (!file.Open(path, CFile::modeRead)) {
-        ShowErrorWithPath("%s のオープンに失敗しました。", path);
+        ShowFirmwareErrorWith("%s のオープンに失敗しました。", path);
         return;
     }
     file.Read(buffers.File(), fileSize);
     file.Close();
 
     if (SPIFLASH_open(hBoard) != 0) {
-        ShowError("SPIブートファイル更新時　SPIフラッシュオープンに失敗しました。");
+        ShowFirmwareError("SPIブートファイル更新時　SPIフラッシュオープンに失敗しました。");
         return;
     }
     if (ReadRegion(hBoard, spiAddress, buffers.Image(), regionSize) != 0) {
-        ShowError("SPIブートファイル更新時　SPIフラッシュリードに失敗しました。");
+        ShowFirmwareError("SPIブートファイル更新時　SPIフラッシュリードに失敗しました。");
         SPIFLASH_close(hBoard);
         return;
     }
@@ -141,12 +132,12 @@ void UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress) {
     // The tail of the last sector keeps what the region held.
     std::memcpy(buffers.Image(), buffers.File(), fileSize);
     if (EraseSpiRange(hBoard, static_cast<int>(spiAddress), static_cast<int>(regionSize)) != 0) {
-        ShowError("SPIブートファイル更新時　SPIフラッシュ消去に失敗しました。");
+        ShowFirmwareError("SPIブートファイル更新時　SPIフラッシュ消去に失敗しました。");
         SPIFLASH_close(hBoard);
         return;
     }
     if (ProgramRegion(hBoard, spiAddress, buffers.Image(), regionSize) != 0) {
-        ShowError("SPIブートファイル更新時　SPIフラッシュライトに失敗しました。");
+        ShowFirmwareError("SPIブートファイル更新時　SPIフラッシュライトに失敗しました。");
         SPIFLASH_close(hBoard);
         return;
     }

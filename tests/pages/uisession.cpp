@@ -188,7 +188,6 @@ std::wstring IpText(HWND dialog, int id) {
 void Type(HWND dialog, int id, const std::wstring& text) {
     HWND edit = Control(dialog, id);
     TypeInto(edit, text);
-    WaitUntil([&] { return GetText(edit) == text; }, 2000);
 }
 
 void TypeIp(HWND dialog, int id, const std::wstring& dotted) {

@@ -227,8 +227,10 @@ void TypeInto(HWND edit, const std::wstring& text) {
     PostMessageW(edit, WM_CHAR, VK_BACK, 1);
     for (wchar_t ch : text)
         PostMessageW(edit, WM_CHAR, ch, 1);
-    // Wait until the owning thread has taken every character.
-    SendMessageW(edit, WM_NULL, 0, 0);
+    // Posted characters wait behind any message sent to that thread later (a
+    // tab change, say), so wait until the edit shows them. A control that
+    // refuses some of them is given up on after a while.
+    WaitUntil([&] { return GetText(edit) == text; }, 2000);
 }
 
 void TypeIpAddress(HWND ipControl, const std::wstring& dotted) {

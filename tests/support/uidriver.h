@@ -66,7 +66,8 @@ void ClickButton(HWND button);
 void ClickDlgButton(HWND dialog, int id);
 // Sets a check box to the given state by clicking it when needed.
 void SetCheck(HWND dialog, int id, bool checked);
-// Replaces the text of an edit box by typing: focus, select all, type chars.
+// Replaces the text of an edit box by typing: select all, type the chars, and
+// wait (up to 2 s) until the edit shows them.
 void TypeInto(HWND edit, const std::wstring& text);
 // Types into the four fields of an IP address control ("10.0.0.1"; empty
 // strings leave fields blank).
