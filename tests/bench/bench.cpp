@@ -18,7 +18,7 @@ using namespace uitest;
 namespace {
 
 constexpr double kDesignedPausesMs = 2000.0; // the firmware check's pauses
-constexpr int kStartRuns = 5;
+constexpr int kStartRuns = 9;
 constexpr int kWriteRuns = 5;
 constexpr DWORD kWait = 30000;
 
