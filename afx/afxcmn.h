@@ -20,7 +20,9 @@ public:
     int SetStep(int nStep) { return static_cast<int>(SendMessage(PBM_SETSTEP, nStep)); }
     int StepIt() { return static_cast<int>(SendMessage(PBM_STEPIT)); }
     int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
-    void SetRange(short nLower, short nUpper) { SendMessage(PBM_SETRANGE, 0, MAKELPARAM(nLower, nUpper)); }
+    void SetRange(short nLower, short nUpper) {
+        SendMessage(PBM_SETRANGE, 0, MAKELPARAM(nLower, nUpper));
+    }
 };
 
 // CSpinButtonCtrl - msctls_updown32.
@@ -34,7 +36,8 @@ public:
     void SetRange32(int nLower, int nUpper) { SendMessage(UDM_SETRANGE32, nLower, nUpper); }
     // UDM_SETPOS: the low 16 bits of the position.
     int SetPos(int nPos) {
-        return static_cast<short>(SendMessage(UDM_SETPOS, 0, MAKELPARAM(static_cast<WORD>(nPos), 0)));
+        return static_cast<short>(
+            SendMessage(UDM_SETPOS, 0, MAKELPARAM(static_cast<WORD>(nPos), 0)));
     }
     // UDM_SETPOS32: the full 32-bit position.
     int SetPos32(int nPos) { return static_cast<int>(SendMessage(UDM_SETPOS32, 0, nPos)); }
@@ -51,7 +54,8 @@ public:
 class CIPAddressCtrl : public CWnd {
 public:
     int GetAddress(DWORD& dwAddress) const {
-        return static_cast<int>(SendMessage(IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&dwAddress)));
+        return static_cast<int>(
+            SendMessage(IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&dwAddress)));
     }
     int GetAddress(BYTE& b0, BYTE& b1, BYTE& b2, BYTE& b3) const {
         DWORD address = 0;
@@ -63,7 +67,9 @@ public:
         return filled;
     }
     void SetAddress(DWORD dwAddress) { SendMessage(IPM_SETADDRESS, 0, dwAddress); }
-    void SetAddress(BYTE b0, BYTE b1, BYTE b2, BYTE b3) { SetAddress(MAKEIPADDRESS(b0, b1, b2, b3)); }
+    void SetAddress(BYTE b0, BYTE b1, BYTE b2, BYTE b3) {
+        SetAddress(MAKEIPADDRESS(b0, b1, b2, b3));
+    }
     void ClearAddress() { SendMessage(IPM_CLEARADDRESS); }
 };
 
@@ -72,7 +78,8 @@ class CDateTimeCtrl : public CWnd {
 public:
     // GDT_VALID when the control holds a date and time.
     DWORD GetTime(SYSTEMTIME* pTime) const {
-        return static_cast<DWORD>(SendMessage(DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(pTime)));
+        return static_cast<DWORD>(
+            SendMessage(DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(pTime)));
     }
     BOOL SetTime(const SYSTEMTIME* pTime) {
         return static_cast<BOOL>(

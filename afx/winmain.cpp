@@ -2,4 +2,6 @@
 // object's flow (AfxWinMain). Linked only into GUI executables.
 #include "afxwin.h"
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) { return AfxWinMain(hInstance); }
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
+    return AfxWinMain(hInstance);
+}

@@ -40,11 +40,11 @@ enum : int { FM_MODE_READ = 1, FM_MODE_WRITE = 12 };
 // Board connection.
 LM800API int WINAPI DisableIPErrorMessage(void);
 LM800API int WINAPI DisableIPErrorSkip(void);
-LM800API int WINAPI EnumAttachIPDev(void* buffer1024);        // nonzero = success
-LM800API int WINAPI OpenIPDev(int boardNo, int mode);          // handle, 0 = failure
+LM800API int WINAPI EnumAttachIPDev(void* buffer1024); // nonzero = success
+LM800API int WINAPI OpenIPDev(int boardNo, int mode);  // handle, 0 = failure
 LM800API int WINAPI GetIPLastError(void);
 LM800API int WINAPI CloseIPDev(int hBoard);
-LM800API int WINAPI ResetIP(int boardNo, int mode);            // 0 = success
+LM800API int WINAPI ResetIP(int boardNo, int mode); // 0 = success
 
 // Clock and version information.
 LM800API int WINAPI GetIPTime(int hBoard, SYSTEMTIME* time);
@@ -52,7 +52,7 @@ LM800API int WINAPI SetIPTime(int hBoard, SYSTEMTIME* time);
 LM800API int WINAPI GetIPVersionInfo(int hBoard, void* record64); // 0 = success
 
 // Board file system.
-LM800API int WINAPI fmFindFile(int hBoard, const char* path);  // nonzero = exists
+LM800API int WINAPI fmFindFile(int hBoard, const char* path);       // nonzero = exists
 LM800API int WINAPI fmOpen(int hBoard, const char* path, int mode); // file, 0 = failure
 LM800API int WINAPI fmGetFileSize(int hBoard, int hFile);
 LM800API int WINAPI fmRead(int hBoard, int hFile, void* buffer, int length);

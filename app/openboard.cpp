@@ -56,8 +56,12 @@ template <size_t N> const char* FindReason(const ErrorReason (&table)[N], int co
 
 } // namespace
 
-const char* EnumErrorReason(int code) { return FindReason(kEnumReasons, code); }
-const char* OpenErrorReason(int code) { return FindReason(kOpenReasons, code); }
+const char* EnumErrorReason(int code) {
+    return FindReason(kEnumReasons, code);
+}
+const char* OpenErrorReason(int code) {
+    return FindReason(kOpenReasons, code);
+}
 
 BOOL CTarnelApp::OpenBoard() {
     unsigned char enumBuffer[1024];

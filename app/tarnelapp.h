@@ -22,12 +22,12 @@ public:
     // Brings the board's firmware up to date from the installed files.
     void CheckAndUpgradeFirmware();
 
-    NetworkSettings m_settings;         // the one settings record of the process
-    int m_hBoard;                       // board handle, 0 = none
-    CRZScript* m_pScript;               // the settings-file object, owned
-    CFlashChanger* m_pFlashChanger;     // the upgrade progress window object, owned
-    BOOL m_bBoardUpdated;               // the board's system was changed in this run
-    int m_nBoardNo;                     // the opened board's number, -1 = none
+    NetworkSettings m_settings;     // the one settings record of the process
+    int m_hBoard;                   // board handle, 0 = none
+    CRZScript* m_pScript;           // the settings-file object, owned
+    CFlashChanger* m_pFlashChanger; // the upgrade progress window object, owned
+    BOOL m_bBoardUpdated;           // the board's system was changed in this run
+    int m_nBoardNo;                 // the opened board's number, -1 = none
 
     DECLARE_MESSAGE_MAP()
 };

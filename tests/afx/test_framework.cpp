@@ -33,7 +33,9 @@ public:
 TestApp testApp;
 
 // Shift-JIS bytes of a UTF-8 literal, as the program's strings are.
-std::string Sjis(const char* utf8) { return AfxWideToSjis(Wide(utf8).c_str()); }
+std::string Sjis(const char* utf8) {
+    return AfxWideToSjis(Wide(utf8).c_str());
+}
 
 class CountingDlg : public CDialog {
 public:
@@ -68,9 +70,9 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CountingDlg, CDialog)
-    ON_BN_CLICKED(1001, OnCount)
-    ON_BN_CLICKED(1002, OnFinish)
-    ON_WM_TIMER()
+ON_BN_CLICKED(1001, OnCount)
+ON_BN_CLICKED(1002, OnFinish)
+ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 HWND WaitForTestDialog() {

@@ -69,13 +69,14 @@ void ResetApp() {
     theApp.m_bBoardUpdated = FALSE;
 }
 
-std::wstring AppCaption() { return AfxSjisToWide(theApp.m_pszAppName); }
+std::wstring AppCaption() {
+    return AfxSjisToWide(theApp.m_pszAppName);
+}
 
 int CountCalls(const std::string& dir, const char* function) {
     auto trace = simboard::ReadTrace(dir);
-    return static_cast<int>(std::count_if(trace.begin(), trace.end(), [&](const auto& e) {
-        return e.function == function;
-    }));
+    return static_cast<int>(std::count_if(trace.begin(), trace.end(),
+                                          [&](const auto& e) { return e.function == function; }));
 }
 
 class StartupTest : public ::testing::Test {
@@ -269,7 +270,9 @@ TEST(Tarnel2Exe, OpenFailureShowsTheThreeLineFileTypeReason) {
 
     auto seen = responder.Seen();
     ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0].text, Wide("[ OpenIPDev ]\nファイルタイプエラーが発生しました\n( ファイルサイズ < 256B ）"));
+    EXPECT_EQ(
+        seen[0].text,
+        Wide("[ OpenIPDev ]\nファイルタイプエラーが発生しました\n( ファイルサイズ < 256B ）"));
     EXPECT_EQ(seen[1].text, Wide(kEnvNotReady));
     EXPECT_EQ(CountCalls(board.Dir(), "CloseIPDev"), 0);
 }

@@ -23,9 +23,8 @@ constexpr int kWriteRuns = 5;
 constexpr DWORD kWait = 30000;
 
 const std::set<std::string> kFlashChanges = {
-    "fmSectorErase",         "fmWriteDataBuffer",    "fmWriteProgram",
-    "fmFileCopy",            "fmDelete",             "SPIFLASH_page_program",
-    "SPIFLASH_sector_erase", "SPIFLASH_block_erase",
+    "fmSectorErase", "fmWriteDataBuffer",     "fmWriteProgram",        "fmFileCopy",
+    "fmDelete",      "SPIFLASH_page_program", "SPIFLASH_sector_erase", "SPIFLASH_block_erase",
 };
 
 double Median(std::vector<double> values) {

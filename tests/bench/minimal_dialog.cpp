@@ -18,5 +18,6 @@ INT_PTR CALLBACK MinimalProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
-    return static_cast<int>(DialogBoxParamW(instance, MAKEINTRESOURCEW(1), nullptr, MinimalProc, 0));
+    return static_cast<int>(
+        DialogBoxParamW(instance, MAKEINTRESOURCEW(1), nullptr, MinimalProc, 0));
 }

@@ -21,11 +21,14 @@ constexpr uint32_t kOldVersion = 0x100;
 constexpr uint32_t kNewVersion = 0x200;
 constexpr DWORD kWait = 20000;
 
-const char kIplQuestion[] = "ＩＰＬのアップグレードを行います。\nボード内で実行しているアプリケーションは"
-                            "すべて終了して下さい。\n準備はよろしいですか？";
-const char kCommandQuestionShort[] = "コマンドファイルのアップグレードを行います。\n準備はよろしいですか？";
-const char kCommandQuestionLong[] = "コマンドファイルのアップグレードを行います。\nボード内で実行している"
-                                    "アプリケーションはすべて終了して下さい。\n準備はよろしいですか？";
+const char kIplQuestion[] =
+    "ＩＰＬのアップグレードを行います。\nボード内で実行しているアプリケーションは"
+    "すべて終了して下さい。\n準備はよろしいですか？";
+const char kCommandQuestionShort[] =
+    "コマンドファイルのアップグレードを行います。\n準備はよろしいですか？";
+const char kCommandQuestionLong[] =
+    "コマンドファイルのアップグレードを行います。\nボード内で実行している"
+    "アプリケーションはすべて終了して下さい。\n準備はよろしいですか？";
 const char kUpgradeDone[] = "アップグレードが完了しました！";
 const char kWriteOk[] = "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに成功しました！";
 const char kResetQuestion[] = "システムのリセットを行います。よろしいですか？";
@@ -36,9 +39,8 @@ const char kInitialBootIni[] = "[IPADR]\r\n192.168.0.10\r\n[PORT]\r\n30001\r\n";
 
 // The flash-changing calls of the board library.
 const std::set<std::string> kFlashChanges = {
-    "fmSectorErase",         "fmWriteDataBuffer",    "fmWriteProgram",
-    "fmFileCopy",            "fmDelete",             "SPIFLASH_page_program",
-    "SPIFLASH_sector_erase", "SPIFLASH_block_erase",
+    "fmSectorErase", "fmWriteDataBuffer",     "fmWriteProgram",        "fmFileCopy",
+    "fmDelete",      "SPIFLASH_page_program", "SPIFLASH_sector_erase", "SPIFLASH_block_erase",
 };
 
 e2e::FirmwareImages NewerFirmware() {
@@ -175,8 +177,8 @@ TEST_F(Journey, FirstStartAcceptingEverythingThenEditWriteAndReset) {
     ASSERT_NE(tab, nullptr);
     ClickTab(tab, 2);
     HWND check = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (check = FindDescendant(main, 1020, L"Button")) != nullptr; },
-                          kWait));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (check = FindDescendant(main, 1020, L"Button")) != nullptr; }, kWait));
     SetCheck(GetParent(check), 1020, true);
     TypeInto(FindDescendant(main, 1025, L"Edit"), L"12");
 

@@ -51,7 +51,9 @@ TempBoard::TempBoard(const simboard::CreateOptions& options) : m_dir(NewTempPath
     SetEnvironmentVariableA("LM800SIM_DIR", m_dir.c_str());
 }
 
-TempBoard::~TempBoard() { RemoveTree(m_dir); }
+TempBoard::~TempBoard() {
+    RemoveTree(m_dir);
+}
 
 simboard::BoardConfig TempBoard::Config() const {
     simboard::BoardConfig config;
@@ -75,7 +77,9 @@ int TempBoard::Open(int* boardNo) const {
 }
 
 TempDir::TempDir() : m_path(NewTempPath("rztest")) {}
-TempDir::~TempDir() { RemoveTree(m_path); }
+TempDir::~TempDir() {
+    RemoveTree(m_path);
+}
 
 std::string ExeDir() {
     char path[MAX_PATH] = {};

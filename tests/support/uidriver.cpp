@@ -12,7 +12,9 @@ namespace {
 
 constexpr int kMessageTextId = 0xFFFF; // static text of a message box
 
-DWORD ResolvePid(DWORD pid) { return pid != 0 ? pid : GetCurrentProcessId(); }
+DWORD ResolvePid(DWORD pid) {
+    return pid != 0 ? pid : GetCurrentProcessId();
+}
 
 DWORD ProcessOf(HWND hwnd) {
     DWORD pid = 0;
@@ -208,9 +210,13 @@ bool AnswerMessageBox(const MessageBoxInfo& info, int buttonId, DWORD timeoutMs)
     return WaitUntil([&] { return !IsWindow(info.hwnd); }, timeoutMs);
 }
 
-void ClickButton(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+void ClickButton(HWND button) {
+    PostMessageW(button, BM_CLICK, 0, 0);
+}
 
-void ClickDlgButton(HWND dialog, int id) { ClickButton(GetDlgItem(dialog, id)); }
+void ClickDlgButton(HWND dialog, int id) {
+    ClickButton(GetDlgItem(dialog, id));
+}
 
 void SetCheck(HWND dialog, int id, bool checked) {
     HWND box = GetDlgItem(dialog, id);
@@ -298,12 +304,16 @@ void PressKey(WORD vk, bool shift) {
     Sleep(100);
 }
 
-void SystemCommand(HWND window, UINT command) { PostMessageW(window, WM_SYSCOMMAND, command, 0); }
+void SystemCommand(HWND window, UINT command) {
+    PostMessageW(window, WM_SYSCOMMAND, command, 0);
+}
 
 MessageBoxResponder::MessageBoxResponder(Policy policy, DWORD pid)
     : m_policy(std::move(policy)), m_pid(pid), m_thread([this] { Loop(); }) {}
 
-MessageBoxResponder::~MessageBoxResponder() { Stop(); }
+MessageBoxResponder::~MessageBoxResponder() {
+    Stop();
+}
 
 void MessageBoxResponder::Stop() {
     m_stop = true;
