@@ -47,10 +47,9 @@ BOOL CTarnelApp::InitInstance() {
 }
 
 int CTarnelApp::ExitInstance() {
-    if (m_pFlashChanger != nullptr)
-        delete m_pFlashChanger;
-    if (m_pScript != nullptr)
-        delete m_pScript;
+    // Both are null when start-up ended before making them.
+    delete m_pFlashChanger;
+    delete m_pScript;
     if (m_hBoard != 0)
         CloseIPDev(m_hBoard);
     return CWinApp::ExitInstance();
