@@ -99,6 +99,11 @@ bool DeleteBoardFile(const std::string& dir, const std::string& boardPath);
 // The call trace.
 std::vector<TraceEntry> ReadTrace(const std::string& dir);
 void ClearTrace(const std::string& dir);
+// How many calls of the function the trace holds.
+int CountTraceCalls(const std::string& dir, const std::string& function);
+// True for the calls that may change the board's flash or its file system
+// (erase, program, write, copy, delete).
+bool IsFlashChangingCall(const std::string& function);
 
 // Windows form of a board folder path (Unix paths become Z:\...).
 std::string ToWindowsPath(const std::string& dir);

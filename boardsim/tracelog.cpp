@@ -4,6 +4,7 @@
 #include "boardconfig.h"
 #include "winfile.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace simboard {
@@ -113,6 +114,20 @@ std::vector<TraceEntry> ReadTrace(const std::string& dir) {
         start = end + 1;
     }
     return entries;
+}
+
+int CountTraceCalls(const std::string& dir, const std::string& function) {
+    auto trace = ReadTrace(dir);
+    return static_cast<int>(std::count_if(
+        trace.begin(), trace.end(), [&](const TraceEntry& e) { return e.function == function; }));
+}
+
+bool IsFlashChangingCall(const std::string& function) {
+    static const char* const kChanging[] = {
+        "fmWriteProgram",       "fmSectorErase", "fmWriteDataBuffer",     "fmDelete",
+        "fmFileCopy",           "fmWrite",       "SPIFLASH_sector_erase", "SPIFLASH_block_erase",
+        "SPIFLASH_page_program"};
+    return std::find(std::begin(kChanging), std::end(kChanging), function) != std::end(kChanging);
 }
 
 void ClearTrace(const std::string& dir) {

@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 using testboard::TempBoard;
 using uitest::MessageBoxInfo;
 using uitest::MessageBoxResponder;
@@ -71,12 +69,6 @@ void ResetApp() {
 
 std::wstring AppCaption() {
     return AfxSjisToWide(theApp.m_pszAppName);
-}
-
-int CountCalls(const std::string& dir, const char* function) {
-    auto trace = simboard::ReadTrace(dir);
-    return static_cast<int>(std::count_if(trace.begin(), trace.end(),
-                                          [&](const auto& e) { return e.function == function; }));
 }
 
 class StartupTest : public ::testing::Test {
@@ -205,7 +197,7 @@ TEST_F(StartupTest, NoBoardShowsTwoMessagesAndCreatesNothing) {
     EXPECT_EQ(theApp.m_pScript, nullptr);
     EXPECT_EQ(theApp.m_pFlashChanger, nullptr);
     EXPECT_EQ(theApp.ExitInstance(), 0);
-    EXPECT_EQ(CountCalls(board.Dir(), "CloseIPDev"), 0);
+    EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "CloseIPDev"), 0);
 }
 
 TEST(AppTitle, IsTheExecutablesBaseName) {
@@ -253,7 +245,7 @@ TEST(Tarnel2Exe, NoBoardShowsBothBoxesCaptionedTarnel2AndEnds) {
     EXPECT_EQ(seen[0].text, Wide("[ EnumAttachIPDev ]\nＲＺユニットを認識できませんでした"));
     EXPECT_EQ(seen[1].caption, L"Tarnel2");
     EXPECT_EQ(seen[1].text, Wide(kEnvNotReady));
-    EXPECT_EQ(CountCalls(board.Dir(), "CloseIPDev"), 0);
+    EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "CloseIPDev"), 0);
 }
 
 TEST(Tarnel2Exe, OpenFailureShowsTheThreeLineFileTypeReason) {
@@ -274,7 +266,7 @@ TEST(Tarnel2Exe, OpenFailureShowsTheThreeLineFileTypeReason) {
         seen[0].text,
         Wide("[ OpenIPDev ]\nファイルタイプエラーが発生しました\n( ファイルサイズ < 256B ）"));
     EXPECT_EQ(seen[1].text, Wide(kEnvNotReady));
-    EXPECT_EQ(CountCalls(board.Dir(), "CloseIPDev"), 0);
+    EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "CloseIPDev"), 0);
 }
 
 TEST(Tarnel2Exe, StartsOnTheSimulatedBoardAndClosesItOnce) {
@@ -288,8 +280,8 @@ TEST(Tarnel2Exe, StartsOnTheSimulatedBoardAndClosesItOnce) {
     EXPECT_EQ(child.Wait(30000), 0u);
     responder.Stop();
 
-    EXPECT_EQ(CountCalls(board.Dir(), "OpenIPDev"), 1);
-    EXPECT_EQ(CountCalls(board.Dir(), "CloseIPDev"), 1);
+    EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "OpenIPDev"), 1);
+    EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "CloseIPDev"), 1);
     auto trace = simboard::ReadTrace(board.Dir());
     ASSERT_FALSE(trace.empty());
     EXPECT_EQ(trace.back().function, "CloseIPDev");

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <set>
 #include <vector>
 
 using namespace uitest;
@@ -21,11 +20,6 @@ constexpr double kDesignedPausesMs = 2000.0; // the firmware check's pauses
 constexpr int kStartRuns = 9;
 constexpr int kWriteRuns = 5;
 constexpr DWORD kWait = 30000;
-
-const std::set<std::string> kFlashChanges = {
-    "fmSectorErase", "fmWriteDataBuffer",     "fmWriteProgram",        "fmFileCopy",
-    "fmDelete",      "SPIFLASH_page_program", "SPIFLASH_sector_erase", "SPIFLASH_block_erase",
-};
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -153,7 +147,7 @@ int main() {
     size_t flashChanges = 0;
     unsigned long long spiBytesRead = 0;
     for (const auto& entry : trace) {
-        if (kFlashChanges.count(entry.function))
+        if (simboard::IsFlashChangingCall(entry.function))
             ++flashChanges;
         if (entry.function == "SPIFLASH_read_data" && entry.args.size() >= 3)
             spiBytesRead += std::strtoull(entry.args[2].c_str(), nullptr, 0);

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <set>
 
 using namespace uitest;
 using testboard::Child;
@@ -36,12 +35,6 @@ const char kResetFailed[] = "リセットに失敗しました";
 const char kProgressCaption[] = "Lm Series フラッシュメモリ アップグレード";
 
 const char kInitialBootIni[] = "[IPADR]\r\n192.168.0.10\r\n[PORT]\r\n30001\r\n";
-
-// The flash-changing calls of the board library.
-const std::set<std::string> kFlashChanges = {
-    "fmSectorErase", "fmWriteDataBuffer",     "fmWriteProgram",        "fmFileCopy",
-    "fmDelete",      "SPIFLASH_page_program", "SPIFLASH_sector_erase", "SPIFLASH_block_erase",
-};
 
 e2e::FirmwareImages NewerFirmware() {
     e2e::FirmwareImages images;
@@ -101,16 +94,10 @@ bool NoBoxWithin(const Child& child, DWORD ms) {
     return !WaitForMessageBox(box, ms, child.Pid());
 }
 
-int CountCalls(const std::string& dir, const std::string& function) {
-    auto trace = simboard::ReadTrace(dir);
-    return static_cast<int>(std::count_if(trace.begin(), trace.end(),
-                                          [&](const auto& e) { return e.function == function; }));
-}
-
 int CountFlashChanges(const std::string& dir) {
     auto trace = simboard::ReadTrace(dir);
     return static_cast<int>(std::count_if(trace.begin(), trace.end(), [](const auto& e) {
-        return kFlashChanges.count(e.function) != 0;
+        return simboard::IsFlashChangingCall(e.function);
     }));
 }
 
@@ -205,7 +192,7 @@ TEST_F(Journey, FirstStartAcceptingEverythingThenEditWriteAndReset) {
     // The boot ROM image stands in main flash, around the restored block.
     auto rom = ReadMain(board.Dir(), 0, 0xC00);
     EXPECT_TRUE(std::equal(rom.begin(), rom.end(), images.bootRom.begin()));
-    EXPECT_EQ(CountCalls(board.Dir(), "CloseIPDev"), 1);
+    EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "CloseIPDev"), 1);
 }
 
 TEST_F(Journey, FirstStartDecliningBothQuestions) {
@@ -220,8 +207,8 @@ TEST_F(Journey, FirstStartDecliningBothQuestions) {
     EXPECT_EQ(config.resetCount, 0);
     EXPECT_EQ(config.romVersion, kOldVersion);
     EXPECT_EQ(config.commandVersion, kOldVersion);
-    EXPECT_EQ(CountCalls(board.Dir(), "fmWriteProgram"), 0);
-    EXPECT_EQ(CountCalls(board.Dir(), "fmFileCopy"), 0);
+    EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "fmWriteProgram"), 0);
+    EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "fmFileCopy"), 0);
     std::string bootIni;
     ASSERT_TRUE(simboard::ReadBoardFile(board.Dir(), "sys:\\boot.ini", bootIni));
     EXPECT_EQ(bootIni, kInitialBootIni);
@@ -263,7 +250,7 @@ TEST_F(Journey, NoBoardAttached) {
     ExpectBoxAndAnswer(child, "[ EnumAttachIPDev ]\nＲＺユニットを認識できませんでした", IDOK);
     ExpectBoxAndAnswer(child, "通信環境が正しく設定されていません。\n終了します。", IDOK);
     EXPECT_EQ(child.Wait(kWait), 0u);
-    EXPECT_EQ(CountCalls(board.Dir(), "OpenIPDev"), 0);
+    EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "OpenIPDev"), 0);
     EXPECT_EQ(CountFlashChanges(board.Dir()), 0);
 }
 
@@ -284,6 +271,6 @@ TEST_F(Journey, ResetFailing) {
     ExpectBoxAndAnswer(child, kResetQuestion, IDOK);
     ExpectBoxAndAnswer(child, kResetFailed, IDOK);
     EXPECT_EQ(child.Wait(kWait), 0u);
-    EXPECT_EQ(CountCalls(board.Dir(), "ResetIP"), 1);
+    EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "ResetIP"), 1);
     EXPECT_EQ(board.Config().resetCount, 0);
 }

@@ -21,7 +21,6 @@
 #include <cstring>
 #include <iostream>
 #include <map>
-#include <set>
 
 using namespace fwtest;
 using Texts = std::vector<std::string>;
@@ -32,11 +31,6 @@ constexpr uint32_t kRomLength = 1024;
 constexpr uint32_t kSpiImageLength = 3000;
 constexpr uint32_t kSpiImage2Length = 2000;
 constexpr DWORD kChildTimeoutMs = 60000;
-
-const std::set<std::string> kFlashChanging = {
-    "fmWriteProgram",       "fmSectorErase", "fmWriteDataBuffer",     "fmDelete",
-    "fmFileCopy",           "fmWrite",       "SPIFLASH_sector_erase", "SPIFLASH_block_erase",
-    "SPIFLASH_page_program"};
 
 uint32_t Number(const std::string& text) {
     return static_cast<uint32_t>(std::strtoul(text.c_str(), nullptr, 0));
@@ -84,7 +78,7 @@ Texts ErrorTexts(const CheckRun& run) {
 // maintenance may write? Returns the first one that is not.
 std::string StrayFlashChange(const std::vector<simboard::TraceEntry>& trace) {
     for (const auto& e : trace) {
-        if (kFlashChanging.count(e.function) == 0)
+        if (!simboard::IsFlashChangingCall(e.function))
             continue;
         bool ok = false;
         if (e.function == "fmWriteProgram") {
@@ -241,7 +235,7 @@ TEST_F(FaultSweep, EveryFailingCallAndEveryPowerCutOfTheHeaviestStartUp) {
     std::map<std::string, int> changed;
     int change = 0;
     for (const auto& entry : trace) {
-        if (kFlashChanging.count(entry.function) == 0)
+        if (!simboard::IsFlashChangingCall(entry.function))
             continue;
         ++change;
         Outcome outcome;
@@ -263,7 +257,7 @@ TEST_F(FaultSweep, EveryFailingCallAndEveryPowerCutOfTheHeaviestStartUp) {
         EXPECT_EQ(StrayFlashChange(firstTrace), "");
         int changes = 0;
         for (const auto& e : firstTrace)
-            changes += kFlashChanging.count(e.function) != 0 && e.result == 0;
+            changes += simboard::IsFlashChangingCall(e.function) && e.result == 0;
         EXPECT_EQ(changes, change) << "the child ran a different sequence";
         ClearFaults();
         CheckRun second = RunCheck(*board);
