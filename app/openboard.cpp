@@ -2,7 +2,7 @@
 // each library error code.
 #include "app/tarnelapp.h"
 
-#include "app/lm800mul.h"
+#include "boardlib/lm800mul.h"
 
 #include <cstring>
 #include <string>

@@ -1,7 +1,7 @@
 // tarnelapp.cpp - start-up and shutdown.
 #include "app/tarnelapp.h"
 
-#include "app/lm800mul.h"
+#include "boardlib/lm800mul.h"
 #include "firmware/flashchanger.h"
 #include "mainwnd/tarneldlg.h"
 #include "settings/rzscript.h"

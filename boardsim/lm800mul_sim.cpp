@@ -1,7 +1,7 @@
 // lm800mul_sim.cpp - the simulated board library LM800MUL.dll: every export
 // works on the board folder named by LM800SIM_DIR, writes its changes back
 // before it returns and appends one line to the folder's trace.
-#include "lm800mul.h"
+#include "boardlib/lm800mul.h"
 
 #include "boardcall.h"
 #include "boardclock.h"

@@ -2,7 +2,7 @@
 #include "firmware/firmwarecheck.h"
 
 #include "afx/afxcmn.h"
-#include "app/lm800mul.h"
+#include "boardlib/lm800mul.h"
 #include "app/tarnelapp.h"
 #include "firmware/firmwaremessages.h"
 #include "firmware/firmwarepause.h"

@@ -3,7 +3,7 @@
 #include "firmware/productdata.h"
 
 #include "afx/afxwin.h"
-#include "app/lm800mul.h"
+#include "boardlib/lm800mul.h"
 #include "firmware/firmwarememory.h"
 #include "firmware/firmwaremessages.h"
 

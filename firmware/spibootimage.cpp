@@ -3,7 +3,7 @@
 #include "firmware/spibootimage.h"
 
 #include "afx/afxfile.h"
-#include "app/lm800mul.h"
+#include "boardlib/lm800mul.h"
 #include "firmware/firmwarememory.h"
 #include "firmware/firmwaremessages.h"
 #include "firmware/installedfiles.h"

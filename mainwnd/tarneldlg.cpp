@@ -1,7 +1,7 @@
 // tarneldlg.cpp - the main dialog and the board clock panel.
 #include "mainwnd/tarneldlg.h"
 
-#include "app/lm800mul.h"
+#include "boardlib/lm800mul.h"
 #include "app/tarnelapp.h"
 #include "mainwnd/aboutdlg.h"
 #include "mainwnd/rtcclock.h"

@@ -1,7 +1,7 @@
 // rzscript.cpp - reading and writing the boot settings file.
 #include "settings/rzscript.h"
 
-#include "app/lm800mul.h"
+#include "boardlib/lm800mul.h"
 #include "settings/decimaltext.h"
 
 #include <cstring>

@@ -1,7 +1,7 @@
 // Start-up and board connection: the reason texts, the message boxes a user
 // sees when the board cannot be reached, and the board being closed once.
 #include "app/tarnelapp.h"
-#include "app/lm800mul.h"
+#include "boardlib/lm800mul.h"
 #include "testboard.h"
 #include "uidriver.h"
 

@@ -6,7 +6,7 @@
 //                                           0 when all succeed, 100 + i when
 //                                           change i fails
 //   boardsim_child read-main <address>      exits with the 16-bit word there
-#include "lm800mul.h"
+#include "boardlib/lm800mul.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,7 +1,7 @@
 // simtest.h - helpers of the board simulator's tests.
 #pragma once
 
-#include "lm800mul.h"
+#include "boardlib/lm800mul.h"
 #include "simboard.h"
 #include "testboard.h"
 

@@ -1,7 +1,7 @@
 // firmwaretest.cpp - support for the firmware tests.
 #include "firmwaretest.h"
 
-#include "app/lm800mul.h"
+#include "boardlib/lm800mul.h"
 #include "app/tarnelapp.h"
 
 #include <commctrl.h>

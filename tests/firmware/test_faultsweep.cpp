@@ -14,7 +14,7 @@
 #include "checktexts.h"
 #include "firmwaretest.h"
 
-#include "app/lm800mul.h"
+#include "boardlib/lm800mul.h"
 #include "app/tarnelapp.h"
 
 #include <chrono>

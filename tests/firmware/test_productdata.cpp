@@ -4,7 +4,7 @@
 #include "checktexts.h"
 #include "firmwaretest.h"
 
-#include "app/lm800mul.h"
+#include "boardlib/lm800mul.h"
 #include "firmware/productdata.h"
 
 #include <cstring>

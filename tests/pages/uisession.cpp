@@ -1,7 +1,7 @@
 // uisession.cpp - the main dialog on a simulated board, driven black-box.
 #include "uisession.h"
 
-#include "app/lm800mul.h"
+#include "boardlib/lm800mul.h"
 #include "app/tarnelapp.h"
 #include "mainwnd/tarneldlg.h"
 #include "settings/rzscript.h"

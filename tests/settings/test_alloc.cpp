@@ -3,7 +3,7 @@
 // global operator new is replaced, all counting while a window is open.
 #include "settingstestutil.h"
 
-#include "lm800mul.h"
+#include "boardlib/lm800mul.h"
 #include "simboard.h"
 #include "testboard.h"
 

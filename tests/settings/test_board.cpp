@@ -2,7 +2,7 @@
 // calls they make, in order, and how they meet the library's failures.
 #include "settingstestutil.h"
 
-#include "lm800mul.h"
+#include "boardlib/lm800mul.h"
 #include "simboard.h"
 #include "testboard.h"
 

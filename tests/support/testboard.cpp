@@ -1,7 +1,7 @@
 // testboard.cpp - temporary simulated boards and child processes for tests.
 #include "testboard.h"
 
-#include "lm800mul.h"
+#include "boardlib/lm800mul.h"
 
 #include <cstring>
 #include <vector>
