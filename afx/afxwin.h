@@ -14,7 +14,7 @@
 //       DECLARE_MESSAGE_MAP()
 //   };
 //   BEGIN_MESSAGE_MAP(CMyDlg, CDialog)
-//       ON_BN_CLICKED(1001, OnWrite)
+//       ON_BN_CLICKED(IDC_SAVE, OnSave)
 //       ON_WM_TIMER()
 //   END_MESSAGE_MAP()
 //

@@ -62,7 +62,7 @@ void ProgressWindow::Open(CWnd* pParent) {
 
 void ProgressWindow::SetText(const char* text) {
     if (m_pFlashChanger != nullptr && m_pFlashChanger->GetSafeHwnd() != nullptr)
-        m_pFlashChanger->SetDlgItemText(kFlashChangerMessageId, text);
+        m_pFlashChanger->SetDlgItemText(IDC_STATIC_FLASH_MESSAGE, text);
 }
 
 void ProgressWindow::Step(int count) {

@@ -8,7 +8,7 @@ CFlashChanger::CFlashChanger(CWnd* pParent) : CDialog(IDD_FLASH_CHANGER, pParent
 CFlashChanger::~CFlashChanger() = default;
 
 void CFlashChanger::DoDataExchange(CDataExchange* pDX) {
-    DDX_Control(pDX, kFlashChangerProgressId, m_progress);
+    DDX_Control(pDX, IDC_PROGRESS_FLASH, m_progress);
 }
 
 BEGIN_MESSAGE_MAP(CFlashChanger, CDialog)

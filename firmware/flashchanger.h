@@ -7,9 +7,6 @@
 #include "afx/afxcmn.h"
 #include "afx/afxwin.h"
 
-constexpr int kFlashChangerProgressId = 1000;
-constexpr int kFlashChangerMessageId = 1002;
-
 class CFlashChanger : public CDialog {
 public:
     explicit CFlashChanger(CWnd* pParent = nullptr);

@@ -12,7 +12,6 @@ namespace {
 
 constexpr UINT_PTR kClockTimer = 1;
 constexpr UINT kClockInterval = 1000;
-constexpr int kSheetFrameId = 1000;
 constexpr int kBootFile = 0; // "sys:\boot.ini", not the safe file
 constexpr int kOnBoard = 0;  // the board's file system, not the PC's
 
@@ -26,10 +25,10 @@ BEGIN_MESSAGE_MAP(CTarnelDlg, CDialog)
 ON_WM_SYSCOMMAND()
 ON_WM_PAINT()
 ON_WM_QUERYDRAGICON()
-ON_BN_CLICKED(1001, OnWrite)
-ON_BN_CLICKED(1042, OnRead)
-ON_BN_CLICKED(1002, OnCancel)
-ON_BN_CLICKED(1057, OnSetRtc)
+ON_BN_CLICKED(IDC_BUTTON_WRITE, OnWrite)
+ON_BN_CLICKED(IDC_BUTTON_READ, OnRead)
+ON_BN_CLICKED(IDC_BUTTON_EXIT, OnCancel)
+ON_BN_CLICKED(IDC_BUTTON_SET_RTC, OnSetRtc)
 ON_WM_TIMER()
 END_MESSAGE_MAP()
 
@@ -41,8 +40,8 @@ CTarnelDlg::~CTarnelDlg() = default;
 
 void CTarnelDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
-    DDX_Control(pDX, 1056, m_dtpSetTime);
-    DDX_Control(pDX, 1058, m_stRtcTime);
+    DDX_Control(pDX, IDC_DATETIME_SET, m_dtpSetTime);
+    DDX_Control(pDX, IDC_STATIC_RTC_TIME, m_stRtcTime);
 }
 
 BOOL CTarnelDlg::OnInitDialog() {
@@ -63,7 +62,7 @@ BOOL CTarnelDlg::OnInitDialog() {
     SetIcon(m_hIcon, FALSE);
 
     m_sheet.Create(this, WS_CHILD | WS_VISIBLE, 0);
-    m_sheet.PlaceInFrame(this, kSheetFrameId);
+    m_sheet.PlaceInFrame(this, IDC_SHEET_FRAME);
 
     // A failed read leaves the record zeroed, so the panel shows 0:00:00.
     SYSTEMTIME boardTime = {};

@@ -1,6 +1,6 @@
 // tarneldlg.h - the main dialog: the settings sheet with Write, Read and
 // Exit, the About box from the system menu, and the board clock panel (the
-// board time running in control 1058, and Set from the time picker 1056).
+// board time running, and Set from the time picker).
 #pragma once
 
 #include "afx/afxcmn.h"

@@ -57,9 +57,9 @@ CIPPage::~CIPPage() = default;
 
 void CIPPage::DoDataExchange(CDataExchange* pDX) {
     CPropertyPage::DoDataExchange(pDX);
-    DDX_Control(pDX, 1005, m_ctrlGateway);
-    DDX_Control(pDX, 1003, m_ctrlIPAddress);
-    DDX_Control(pDX, 1004, m_ctrlSubnetMask);
+    DDX_Control(pDX, IDC_IPADDRESS_GATEWAY, m_ctrlGateway);
+    DDX_Control(pDX, IDC_IPADDRESS_IP, m_ctrlIPAddress);
+    DDX_Control(pDX, IDC_IPADDRESS_SUBNET_MASK, m_ctrlSubnetMask);
 }
 
 BOOL CIPPage::OnSetActive() {

@@ -20,12 +20,12 @@ CPortPage::~CPortPage() = default;
 
 void CPortPage::DoDataExchange(CDataExchange* pDX) {
     CPropertyPage::DoDataExchange(pDX);
-    DDX_Control(pDX, 1008, m_spinPortStr);
-    DDX_Control(pDX, 1009, m_spinPortCnt);
-    DDX_Control(pDX, 1007, m_spinPort);
-    DDX_Control(pDX, 1011, m_checkPortStr);
-    DDX_Control(pDX, 1012, m_checkPortCnt);
-    DDX_Control(pDX, 1010, m_checkPort);
+    DDX_Control(pDX, IDC_SPIN_PORTSTR, m_spinPortStr);
+    DDX_Control(pDX, IDC_SPIN_PORTCNT, m_spinPortCnt);
+    DDX_Control(pDX, IDC_SPIN_PORT, m_spinPort);
+    DDX_Control(pDX, IDC_CHECK_PORTSTR, m_checkPortStr);
+    DDX_Control(pDX, IDC_CHECK_PORTCNT, m_checkPortCnt);
+    DDX_Control(pDX, IDC_CHECK_PORT, m_checkPort);
 }
 
 BOOL CPortPage::OnInitDialog() {

@@ -36,16 +36,16 @@ CTCPPage::~CTCPPage() = default;
 
 void CTCPPage::DoDataExchange(CDataExchange* pDX) {
     CPropertyPage::DoDataExchange(pDX);
-    DDX_Control(pDX, 1034, m_spinSndWb);
-    DDX_Control(pDX, 1032, m_spinRcvWb);
-    DDX_Control(pDX, 1028, m_spinTcpLst);
-    DDX_Control(pDX, 1030, m_spinTcpCon);
-    DDX_Control(pDX, 1026, m_spinTcpAct);
-    DDX_Control(pDX, 1024, m_checkSndWb);
-    DDX_Control(pDX, 1023, m_checkRcvWb);
-    DDX_Control(pDX, 1021, m_checkTcpLst);
-    DDX_Control(pDX, 1020, m_checkTcpAct);
-    DDX_Control(pDX, 1022, m_checkTcpCon);
+    DDX_Control(pDX, IDC_SPIN_SNDWB, m_spinSndWb);
+    DDX_Control(pDX, IDC_SPIN_RCVWB, m_spinRcvWb);
+    DDX_Control(pDX, IDC_SPIN_TCPLST, m_spinTcpLst);
+    DDX_Control(pDX, IDC_SPIN_TCPCON, m_spinTcpCon);
+    DDX_Control(pDX, IDC_SPIN_TCPACT, m_spinTcpAct);
+    DDX_Control(pDX, IDC_CHECK_SNDWB, m_checkSndWb);
+    DDX_Control(pDX, IDC_CHECK_RCVWB, m_checkRcvWb);
+    DDX_Control(pDX, IDC_CHECK_TCPLST, m_checkTcpLst);
+    DDX_Control(pDX, IDC_CHECK_TCPACT, m_checkTcpAct);
+    DDX_Control(pDX, IDC_CHECK_TCPCON, m_checkTcpCon);
 }
 
 BOOL CTCPPage::OnInitDialog() {

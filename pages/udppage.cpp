@@ -19,12 +19,12 @@ CUDPPage::~CUDPPage() = default;
 
 void CUDPPage::DoDataExchange(CDataExchange* pDX) {
     CPropertyPage::DoDataExchange(pDX);
-    DDX_Control(pDX, 1034, m_spinUdpQue);
-    DDX_Control(pDX, 1036, m_spinUdpDgm);
-    DDX_Control(pDX, 1009, m_spinUdpCnt);
-    DDX_Control(pDX, 1032, m_checkUdpQue);
-    DDX_Control(pDX, 1031, m_checkUdpDgm);
-    DDX_Control(pDX, 1012, m_checkUdpCnt);
+    DDX_Control(pDX, IDC_SPIN_UDPQUE, m_spinUdpQue);
+    DDX_Control(pDX, IDC_SPIN_UDPDGM, m_spinUdpDgm);
+    DDX_Control(pDX, IDC_SPIN_UDPCNT, m_spinUdpCnt);
+    DDX_Control(pDX, IDC_CHECK_UDPQUE, m_checkUdpQue);
+    DDX_Control(pDX, IDC_CHECK_UDPDGM, m_checkUdpDgm);
+    DDX_Control(pDX, IDC_CHECK_UDPCNT, m_checkUdpCnt);
 }
 
 BOOL CUDPPage::OnInitDialog() {

@@ -2,6 +2,7 @@
 // driven on real windows.
 #include "afxwin.h"
 #include "afxcmn.h"
+#include "test_resource.h"
 #include "uidriver.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +40,7 @@ std::string Sjis(const char* utf8) {
 
 class CountingDlg : public CDialog {
 public:
-    CountingDlg() : CDialog(900) {}
+    CountingDlg() : CDialog(IDD_TEST_DIALOG) {}
     int clicks = 0;
     int timerTicks = 0;
     int cancels = 0;
@@ -47,7 +48,7 @@ public:
     CWnd m_edit;
 
 protected:
-    void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, 1003, m_edit); }
+    void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_TEST_EDIT, m_edit); }
     BOOL OnInitDialog() override {
         CDialog::OnInitDialog();
         initRan = m_edit.m_hWnd != nullptr;
@@ -70,8 +71,8 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CountingDlg, CDialog)
-ON_BN_CLICKED(1001, OnCount)
-ON_BN_CLICKED(1002, OnFinish)
+ON_BN_CLICKED(IDC_TEST_COUNT, OnCount)
+ON_BN_CLICKED(IDC_TEST_FINISH, OnFinish)
 ON_WM_TIMER()
 END_MESSAGE_MAP()
 
@@ -122,7 +123,7 @@ TEST(CStringTest, FormatAndLoad) {
     s.Format("%s!", longText.c_str());
     EXPECT_EQ(s.GetLength(), 5001);
     CString loaded;
-    EXPECT_TRUE(loaded.LoadString(901));
+    EXPECT_TRUE(loaded.LoadString(IDS_TEST_STRING));
     EXPECT_EQ(std::string(loaded), Sjis("ﾃｽﾄ文字列"));
     EXPECT_FALSE(loaded.LoadString(12345));
     EXPECT_TRUE(loaded.IsEmpty());
@@ -164,10 +165,10 @@ TEST(Dialog, MessageMapHandlersAndEndDialogResult) {
     std::thread driver([&] {
         HWND hwnd = WaitForTestDialog();
         ASSERT_NE(hwnd, nullptr);
-        ClickDlgButton(hwnd, 1001);
-        ClickDlgButton(hwnd, 1001);
+        ClickDlgButton(hwnd, IDC_TEST_COUNT);
+        ClickDlgButton(hwnd, IDC_TEST_COUNT);
         WaitUntil([&] { return dlg.timerTicks >= 2; }, 5000);
-        ClickDlgButton(hwnd, 1002);
+        ClickDlgButton(hwnd, IDC_TEST_FINISH);
     });
     EXPECT_EQ(dlg.DoModal(), 42);
     driver.join();
@@ -201,12 +202,12 @@ TEST(Dialog, CloseBoxAndEscapeGoThroughOnCancel) {
 TEST(Dialog, ModelessCreateAndDestroy) {
     CountingDlg dlg;
     EXPECT_FALSE(dlg.DestroyWindow()); // no window yet: nothing to do
-    ASSERT_TRUE(dlg.Create(900));
+    ASSERT_TRUE(dlg.Create(IDD_TEST_DIALOG));
     EXPECT_TRUE(IsWindow(dlg.m_hWnd));
     EXPECT_TRUE(dlg.IsWindowVisible());
-    dlg.SetDlgItemText(1003, Sjis("ＲＺ").c_str());
-    EXPECT_EQ(GetText(dlg.GetDlgItem(1003)), Wide("ＲＺ"));
-    EXPECT_EQ(std::string(dlg.GetDlgItemText(1003)), Sjis("ＲＺ"));
+    dlg.SetDlgItemText(IDC_TEST_EDIT, Sjis("ＲＺ").c_str());
+    EXPECT_EQ(GetText(dlg.GetDlgItem(IDC_TEST_EDIT)), Wide("ＲＺ"));
+    EXPECT_EQ(std::string(dlg.GetDlgItemText(IDC_TEST_EDIT)), Sjis("ＲＺ"));
     HWND hwnd = dlg.m_hWnd;
     EXPECT_TRUE(dlg.DestroyWindow());
     EXPECT_FALSE(IsWindow(hwnd));

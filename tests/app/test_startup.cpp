@@ -4,6 +4,7 @@
 #include "boardlib/lm800mul.h"
 #include "testboard.h"
 #include "uidriver.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -216,7 +217,7 @@ bool CloseMainDialog(const testboard::Child& child) {
         [&] {
             main = uitest::FindTopWindow(L"Tarnel2", L"#32770", child.pi.dwProcessId);
             return main != nullptr && !uitest::IsMessageBox(main) &&
-                   uitest::FindDescendant(main, 1001, L"Button") != nullptr;
+                   uitest::FindDescendant(main, IDC_BUTTON_WRITE, L"Button") != nullptr;
         },
         20000);
     if (main == nullptr || uitest::IsMessageBox(main))

@@ -4,6 +4,7 @@
 #include "../e2e/installation.h"
 #include "testboard.h"
 #include "uidriver.h"
+#include "res/resource.h"
 
 #include <psapi.h>
 
@@ -107,7 +108,7 @@ int main() {
     for (int run = 0; run < kStartRuns; ++run) {
         StartFigures tool, minimal;
         simboard::ClearTrace(board.Dir());
-        if (!MeasureStart("Tarnel2.exe", L"Tarnel2", 1001, tool, NoWork) ||
+        if (!MeasureStart("Tarnel2.exe", L"Tarnel2", IDC_BUTTON_WRITE, tool, NoWork) ||
             !MeasureStart("minimal_dialog.exe", L"Minimal", IDOK, minimal, NoWork)) {
             std::fprintf(stderr, "bench: a program did not start or end\n");
             return 1;
@@ -124,13 +125,13 @@ int main() {
     std::vector<double> writeMs;
     size_t writeCalls = 0;
     auto trace = std::vector<simboard::TraceEntry>();
-    bool ok = MeasureStart("Tarnel2.exe", L"Tarnel2", 1001, traced,
+    bool ok = MeasureStart("Tarnel2.exe", L"Tarnel2", IDC_BUTTON_WRITE, traced,
                            [&](const testboard::Child& child, HWND main) {
                                trace = simboard::ReadTrace(board.Dir());
                                for (int run = 0; run < kWriteRuns; ++run) {
                                    simboard::ClearTrace(board.Dir());
                                    double start = NowMs();
-                                   ClickDlgButton(main, 1001);
+                                   ClickDlgButton(main, IDC_BUTTON_WRITE);
                                    MessageBoxInfo box;
                                    if (!WaitForMessageBox(box, kWait, child.Pid()))
                                        return;

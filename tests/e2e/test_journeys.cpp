@@ -3,6 +3,7 @@
 #include "installation.h"
 #include "testboard.h"
 #include "uidriver.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -83,7 +84,7 @@ HWND WaitForMainDialog(const Child& child) {
         [&] {
             main = FindTopWindow(L"Tarnel2", L"#32770", child.Pid());
             return main != nullptr && !IsMessageBox(main) &&
-                   FindDescendant(main, 1001, L"Button") != nullptr;
+                   FindDescendant(main, IDC_BUTTON_WRITE, L"Button") != nullptr;
         },
         kWait);
     return main;
@@ -113,7 +114,7 @@ protected:
 
     // Closes the main dialog with Exit and waits for the process to end.
     void ExitExpectingNoQuestion(HWND main) {
-        ClickDlgButton(main, 1002);
+        ClickDlgButton(main, IDC_BUTTON_EXIT);
         EXPECT_EQ(child.Wait(kWait), 0u);
     }
 
@@ -155,7 +156,7 @@ TEST_F(Journey, FirstStartAcceptingEverythingThenEditWriteAndReset) {
     EXPECT_EQ(FindTopWindow(Wide(kProgressCaption).c_str(), L"#32770", child.Pid()), nullptr);
 
     // IP page: a new address.
-    HWND ip = FindDescendant(main, 1003, L"SysIPAddress32");
+    HWND ip = FindDescendant(main, IDC_IPADDRESS_IP, L"SysIPAddress32");
     ASSERT_NE(ip, nullptr);
     TypeIpAddress(ip, L"10.0.0.5");
 
@@ -165,14 +166,15 @@ TEST_F(Journey, FirstStartAcceptingEverythingThenEditWriteAndReset) {
     ClickTab(tab, 2);
     HWND check = nullptr;
     ASSERT_TRUE(WaitUntil(
-        [&] { return (check = FindDescendant(main, 1020, L"Button")) != nullptr; }, kWait));
-    SetCheck(GetParent(check), 1020, true);
-    TypeInto(FindDescendant(main, 1025, L"Edit"), L"12");
+        [&] { return (check = FindDescendant(main, IDC_CHECK_TCPACT, L"Button")) != nullptr; },
+        kWait));
+    SetCheck(GetParent(check), IDC_CHECK_TCPACT, true);
+    TypeInto(FindDescendant(main, IDC_EDIT_TCPACT, L"Edit"), L"12");
 
-    ClickDlgButton(main, 1001);
+    ClickDlgButton(main, IDC_BUTTON_WRITE);
     ExpectBoxAndAnswer(child, kWriteOk, IDOK);
 
-    ClickDlgButton(main, 1002);
+    ClickDlgButton(main, IDC_BUTTON_EXIT);
     ExpectBoxAndAnswer(child, kResetQuestion, IDOK);
     EXPECT_EQ(child.Wait(kWait), 0u);
 
@@ -265,9 +267,9 @@ TEST_F(Journey, ResetFailing) {
     HWND main = WaitForMainDialog(child);
     ASSERT_NE(main, nullptr);
     // A successful Write marks the board as updated.
-    ClickDlgButton(main, 1001);
+    ClickDlgButton(main, IDC_BUTTON_WRITE);
     ExpectBoxAndAnswer(child, kWriteOk, IDOK);
-    ClickDlgButton(main, 1002);
+    ClickDlgButton(main, IDC_BUTTON_EXIT);
     ExpectBoxAndAnswer(child, kResetQuestion, IDOK);
     ExpectBoxAndAnswer(child, kResetFailed, IDOK);
     EXPECT_EQ(child.Wait(kWait), 0u);

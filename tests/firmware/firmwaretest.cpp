@@ -3,6 +3,7 @@
 
 #include "boardlib/lm800mul.h"
 #include "app/tarnelapp.h"
+#include "res/resource.h"
 
 #include <commctrl.h>
 
@@ -92,8 +93,8 @@ BOOL SpyFlashChanger::DestroyWindow() {
 
 BOOL SpyFlashChanger::OnInitDialog() {
     BOOL result = CFlashChanger::OnInitDialog();
-    SetWindowSubclass(GetDlgItem(kFlashChangerProgressId), SpyProc, kBarSpy, 0);
-    SetWindowSubclass(GetDlgItem(kFlashChangerMessageId), SpyProc, kTextSpy, 0);
+    SetWindowSubclass(GetDlgItem(IDC_PROGRESS_FLASH), SpyProc, kBarSpy, 0);
+    SetWindowSubclass(GetDlgItem(IDC_STATIC_FLASH_MESSAGE), SpyProc, kTextSpy, 0);
     return result;
 }
 
@@ -226,7 +227,7 @@ CheckRun RunCheck(const testboard::TempBoard& board, std::deque<int> answers, bo
             LogEvent("box " + uitest::Utf8(box.text));
             HWND window = uitest::FindTopWindow(uitest::Wide(kProgressCaption).c_str());
             run.windowTextAtBox.push_back(
-                window ? uitest::Utf8(uitest::GetText(GetDlgItem(window, kFlashChangerMessageId)))
+                window ? uitest::Utf8(uitest::GetText(GetDlgItem(window, IDC_STATIC_FLASH_MESSAGE)))
                        : "-");
             if (!box.hasCancel)
                 return IDOK;

@@ -126,16 +126,16 @@ TEST(ProgressWindowLife, CreateShowsAVisibleTopLevelWindowWithAnEmptyLineAndAnEm
     EXPECT_TRUE(IsWindowVisible(hWnd));
     EXPECT_EQ(GetParent(hWnd), nullptr);
     EXPECT_EQ(uitest::FindTopWindow(uitest::Wide(kProgressCaption).c_str()), hWnd);
-    EXPECT_EQ(window.m_progress.GetSafeHwnd(), GetDlgItem(hWnd, 1000));
-    EXPECT_EQ(uitest::GetText(GetDlgItem(hWnd, 1002)), L"");
+    EXPECT_EQ(window.m_progress.GetSafeHwnd(), GetDlgItem(hWnd, IDC_PROGRESS_FLASH));
+    EXPECT_EQ(uitest::GetText(GetDlgItem(hWnd, IDC_STATIC_FLASH_MESSAGE)), L"");
     EXPECT_EQ(window.m_progress.GetPos(), 0);
     // The bar's range is the control's default, 0 to 100: four steps of 25 fill it.
     window.m_progress.SetStep(25);
     for (int i = 0; i < 4; ++i)
         window.m_progress.StepIt();
     EXPECT_EQ(window.m_progress.GetPos(), 100);
-    window.SetDlgItemText(1002, "ROM\x82\xF0"); // Shift-JIS "ROMを"
-    EXPECT_EQ(uitest::GetText(GetDlgItem(hWnd, 1002)), uitest::Wide("ROMを"));
+    window.SetDlgItemText(IDC_STATIC_FLASH_MESSAGE, "ROM\x82\xF0"); // Shift-JIS "ROMを"
+    EXPECT_EQ(uitest::GetText(GetDlgItem(hWnd, IDC_STATIC_FLASH_MESSAGE)), uitest::Wide("ROMを"));
     EXPECT_TRUE(window.DestroyWindow());
     EXPECT_FALSE(IsWindow(hWnd));
     EXPECT_EQ(window.GetSafeHwnd(), nullptr);

@@ -4,6 +4,7 @@
 #include "uisession.h"
 
 #include "app/tarnelapp.h"
+#include "res/resource.h"
 
 #include <commctrl.h>
 
@@ -41,17 +42,18 @@ protected:
 };
 
 std::wstring RtcText(HWND dialog) {
-    return GetText(GetDlgItem(dialog, 1058));
+    return GetText(GetDlgItem(dialog, IDC_STATIC_RTC_TIME));
 }
 
 SYSTEMTIME Picker(HWND dialog) {
     SYSTEMTIME t = {};
-    SendMessageW(GetDlgItem(dialog, 1056), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&t));
+    SendMessageW(GetDlgItem(dialog, IDC_DATETIME_SET), DTM_GETSYSTEMTIME, 0,
+                 reinterpret_cast<LPARAM>(&t));
     return t;
 }
 
 void SetPicker(HWND dialog, const SYSTEMTIME& t) {
-    SendMessageW(GetDlgItem(dialog, 1056), DTM_SETSYSTEMTIME, GDT_VALID,
+    SendMessageW(GetDlgItem(dialog, IDC_DATETIME_SET), DTM_SETSYSTEMTIME, GDT_VALID,
                  reinterpret_cast<LPARAM>(&t));
 }
 
@@ -68,7 +70,7 @@ SYSTEMTIME Time(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD se
 
 // Sets the panel's text and returns the text the next tick makes of it.
 std::wstring NextTick(HWND dialog, const std::wstring& text) {
-    SetWindowTextW(GetDlgItem(dialog, 1058), text.c_str());
+    SetWindowTextW(GetDlgItem(dialog, IDC_STATIC_RTC_TIME), text.c_str());
     WaitUntil([&] { return RtcText(dialog) != text; }, 2500);
     return RtcText(dialog);
 }
@@ -132,7 +134,7 @@ TEST_F(ClockTest, PickerAdvancesWithTheTicksAcrossMidnight) {
 TEST_F(ClockTest, SetSendsThePickersDateAndTimeToTheBoardClock) {
     RunDialog([&](HWND dialog) {
         SetPicker(dialog, Time(2030, 6, 15, 10, 20, 30));
-        ClickAndWait(dialog, 1057);
+        ClickAndWait(dialog, IDC_BUTTON_SET_RTC);
         // What the board's clock says now, read as another program would.
         long long offset = this->board->Config().clockOffsetMs;
         SYSTEMTIME now;

@@ -43,14 +43,14 @@ TEST_F(CommandsTest, WriteStoresTheActivePageAndWritesTheRecordsBytes) {
     RemoveBootIni();
     ReadSettingsAsStartup();
     INT_PTR result = RunDialog([&](HWND dialog) {
-        TypeIp(dialog, 1003, L"10.0.0.1");
-        ASSERT_TRUE(ShowTab(dialog, 1, 1004));
-        SetCheck(GetParent(Control(dialog, 1004)), 1010, true);
-        Type(dialog, 1004, L"30001");
-        SetCheck(GetParent(Control(dialog, 1004)), 1012, true);
-        Type(dialog, 1006, L"0"); // falls back to 16
+        TypeIp(dialog, IDC_IPADDRESS_IP, L"10.0.0.1");
+        ASSERT_TRUE(ShowTab(dialog, 1, IDC_EDIT_PORT));
+        SetCheck(GetParent(Control(dialog, IDC_EDIT_PORT)), IDC_CHECK_PORT, true);
+        Type(dialog, IDC_EDIT_PORT, L"30001");
+        SetCheck(GetParent(Control(dialog, IDC_EDIT_PORT)), IDC_CHECK_PORTCNT, true);
+        Type(dialog, IDC_EDIT_PORTCNT, L"0"); // falls back to 16
         MessageBoxInfo box;
-        ASSERT_TRUE(ClickForMessageBox(dialog, 1001, box));
+        ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_WRITE, box));
         EXPECT_EQ(box.text, Wide(kWriteOk));
         EXPECT_EQ(box.caption, AppTitle());
         EXPECT_EQ(box.icon, MB_ICONASTERISK);
@@ -58,11 +58,11 @@ TEST_F(CommandsTest, WriteStoresTheActivePageAndWritesTheRecordsBytes) {
         EXPECT_FALSE(box.hasCancel);
         AnswerMessageBox(box, IDOK);
         // The page shows what was read back.
-        EXPECT_EQ(ControlText(dialog, 1006), L"16");
-        EXPECT_TRUE(IsChecked(dialog, 1012));
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_PORTCNT), L"16");
+        EXPECT_TRUE(IsChecked(dialog, IDC_CHECK_PORTCNT));
         EXPECT_TRUE(theApp.m_bBoardUpdated);
         // Exit now offers the reset; Cancel keeps the board running.
-        ASSERT_TRUE(ClickForMessageBox(dialog, 1002, box));
+        ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_EXIT, box));
         EXPECT_EQ(box.text, Wide(kResetQuestion));
         EXPECT_EQ(box.icon, MB_ICONQUESTION);
         EXPECT_TRUE(box.hasOk && box.hasCancel);
@@ -79,14 +79,14 @@ TEST_F(CommandsTest, WriteWithTheTcpLimitExceededWarnsFirstThenWritesEightAndEig
     RemoveBootIni();
     ReadSettingsAsStartup();
     RunDialog([&](HWND dialog) {
-        ASSERT_TRUE(ShowTab(dialog, 2, 1025));
-        HWND page = GetParent(Control(dialog, 1025));
-        SetCheck(page, 1020, true);
-        SetCheck(page, 1022, true);
-        Type(dialog, 1025, L"20");
-        Type(dialog, 1029, L"20");
+        ASSERT_TRUE(ShowTab(dialog, 2, IDC_EDIT_TCPACT));
+        HWND page = GetParent(Control(dialog, IDC_EDIT_TCPACT));
+        SetCheck(page, IDC_CHECK_TCPACT, true);
+        SetCheck(page, IDC_CHECK_TCPCON, true);
+        Type(dialog, IDC_EDIT_TCPACT, L"20");
+        Type(dialog, IDC_EDIT_TCPCON, L"20");
         MessageBoxInfo box;
-        ASSERT_TRUE(ClickForMessageBox(dialog, 1001, box));
+        ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_WRITE, box));
         EXPECT_EQ(box.text, Wide("(TCPACT+TCPCON)が32を超えています。"));
         EXPECT_EQ(box.icon, MB_ICONHAND);
         // Nothing is written before the warning is closed.
@@ -94,8 +94,8 @@ TEST_F(CommandsTest, WriteWithTheTcpLimitExceededWarnsFirstThenWritesEightAndEig
         AnswerMessageBox(box, IDOK);
         ASSERT_TRUE(WaitForMessageBox(box, 5000));
         EXPECT_EQ(box.text, Wide(kWriteOk));
-        EXPECT_EQ(ControlText(dialog, 1025), L"8");
-        EXPECT_EQ(ControlText(dialog, 1029), L"8");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_TCPACT), L"8");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_TCPCON), L"8");
         AnswerMessageBox(box, IDOK);
     });
     EXPECT_EQ(BootIni(), "[TCPACT]\r\n8\r\n[TCPCON]\r\n8\r\n");
@@ -107,10 +107,10 @@ TEST_F(CommandsTest, FailedWriteReportsShowsTheBoardsFileAndExitAsksNothing) {
     theApp.m_bBoardUpdated = TRUE; // as after a firmware upgrade at start-up
     InjectFault("fmWrite", 1, -5);
     INT_PTR result = RunDialog([&](HWND dialog) {
-        ASSERT_TRUE(ShowTab(dialog, 1, 1004));
-        Type(dialog, 1004, L"40000");
+        ASSERT_TRUE(ShowTab(dialog, 1, IDC_EDIT_PORT));
+        Type(dialog, IDC_EDIT_PORT, L"40000");
         MessageBoxInfo box;
-        ASSERT_TRUE(ClickForMessageBox(dialog, 1001, box));
+        ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_WRITE, box));
         EXPECT_EQ(box.text, Wide(kWriteFailed));
         EXPECT_EQ(box.icon, MB_ICONHAND);
         EXPECT_FALSE(box.hasCancel);
@@ -118,12 +118,12 @@ TEST_F(CommandsTest, FailedWriteReportsShowsTheBoardsFileAndExitAsksNothing) {
         // (the simulated board empties the file when it is opened for the
         // write, so it holds no [PORT] and the default shows), not the edit.
         std::string held = BootIni();
-        EXPECT_EQ(ControlText(dialog, 1004),
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_PORT),
                   held.find("[PORT]\r\n30002") != std::string::npos ? L"30002" : L"30000");
-        EXPECT_NE(ControlText(dialog, 1004), L"40000");
+        EXPECT_NE(ControlText(dialog, IDC_EDIT_PORT), L"40000");
         AnswerMessageBox(box, IDOK);
         EXPECT_FALSE(theApp.m_bBoardUpdated);
-        ClickDlgButton(dialog, 1002);
+        ClickDlgButton(dialog, IDC_BUTTON_EXIT);
         EXPECT_TRUE(WaitForWindowGone(dialog, 5000));
     });
     EXPECT_EQ(result, IDCANCEL);
@@ -134,22 +134,22 @@ TEST_F(CommandsTest, ReadShowsTheFileAndDropsUnwrittenEdits) {
     SetBootIni("[PORT]\r\n30003\r\n[PORTSTR]\r\n15003\r\n");
     ReadSettingsAsStartup();
     RunDialog([&](HWND dialog) {
-        ASSERT_TRUE(ShowTab(dialog, 1, 1004));
-        Type(dialog, 1004, L"12345");
-        SetCheck(GetParent(Control(dialog, 1004)), 1010, false);
+        ASSERT_TRUE(ShowTab(dialog, 1, IDC_EDIT_PORT));
+        Type(dialog, IDC_EDIT_PORT, L"12345");
+        SetCheck(GetParent(Control(dialog, IDC_EDIT_PORT)), IDC_CHECK_PORT, false);
         // The board's file changes behind the tool's back.
         SetBootIni("[PORT]\r\n30004\r\n[UDPQUE]\r\n20\r\n");
-        ClickAndWait(dialog, 1042);
-        EXPECT_EQ(ControlText(dialog, 1004), L"30004");
-        EXPECT_TRUE(IsChecked(dialog, 1010));
-        EXPECT_EQ(ControlText(dialog, 1005), L"15000");
-        EXPECT_FALSE(IsChecked(dialog, 1011));
+        ClickAndWait(dialog, IDC_BUTTON_READ);
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_PORT), L"30004");
+        EXPECT_TRUE(IsChecked(dialog, IDC_CHECK_PORT));
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_PORTSTR), L"15000");
+        EXPECT_FALSE(IsChecked(dialog, IDC_CHECK_PORTSTR));
         MessageBoxInfo box;
         EXPECT_FALSE(WaitForMessageBox(box, 300));
         // Another page loads the new values when it is shown.
-        ASSERT_TRUE(ShowTab(dialog, 3, 1035));
-        EXPECT_EQ(ControlText(dialog, 1033), L"20");
-        EXPECT_TRUE(IsChecked(dialog, 1032));
+        ASSERT_TRUE(ShowTab(dialog, 3, IDC_EDIT_UDPDGM));
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_UDPQUE), L"20");
+        EXPECT_TRUE(IsChecked(dialog, IDC_CHECK_UDPQUE));
     });
     EXPECT_EQ(CallCount("fmWrite"), 0);
     EXPECT_EQ(BootIni(), "[PORT]\r\n30004\r\n[UDPQUE]\r\n20\r\n");
@@ -159,7 +159,7 @@ TEST_F(CommandsTest, ExitAfterAnUpdateResetsTheBoardOnOk) {
     theApp.m_bBoardUpdated = TRUE;
     RunDialog([&](HWND dialog) {
         MessageBoxInfo box;
-        ASSERT_TRUE(ClickForMessageBox(dialog, 1002, box));
+        ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_EXIT, box));
         EXPECT_EQ(box.text, Wide(kResetQuestion));
         EXPECT_EQ(box.caption, AppTitle());
         AnswerMessageBox(box, IDOK);
@@ -178,7 +178,7 @@ TEST_F(CommandsTest, FailedResetIsReportedAndTheDialogStillCloses) {
     InjectFault("ResetIP", 1, -1);
     INT_PTR result = RunDialog([&](HWND dialog) {
         MessageBoxInfo box;
-        ASSERT_TRUE(ClickForMessageBox(dialog, 1002, box));
+        ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_EXIT, box));
         AnswerMessageBox(box, IDOK);
         ASSERT_TRUE(WaitForMessageBox(box, 5000));
         EXPECT_EQ(box.text, Wide(kResetFailed));
@@ -194,7 +194,7 @@ TEST_F(CommandsTest, FailedResetIsReportedAndTheDialogStillCloses) {
 
 TEST_F(CommandsTest, ExitWithoutAnUpdateAsksNothing) {
     INT_PTR result = RunDialog([&](HWND dialog) {
-        ClickDlgButton(dialog, 1002);
+        ClickDlgButton(dialog, IDC_BUTTON_EXIT);
         EXPECT_TRUE(WaitForWindowGone(dialog, 5000));
     });
     EXPECT_EQ(result, IDCANCEL);
@@ -213,8 +213,8 @@ TEST_F(CommandsTest, CloseBoxAndEscapeTakeTheExitPath) {
     });
     EXPECT_EQ(ResetCount(*board), 1);
     RunDialog([&](HWND dialog) {
-        ASSERT_TRUE(ShowTab(dialog, 1, 1004));
-        FocusOn(dialog, Control(dialog, 1004));
+        ASSERT_TRUE(ShowTab(dialog, 1, IDC_EDIT_PORT));
+        FocusOn(dialog, Control(dialog, IDC_EDIT_PORT));
         PressKey(VK_ESCAPE);
         MessageBoxInfo box;
         ASSERT_TRUE(WaitForMessageBox(box, 5000));
@@ -228,28 +228,29 @@ TEST_F(CommandsTest, CloseBoxAndEscapeTakeTheExitPath) {
 TEST_F(CommandsTest, EnterInAnEditBoxDoesNotCloseTheTool) {
     theApp.m_bBoardUpdated = TRUE; // the reset question must not be skipped
     RunDialog([&](HWND dialog) {
-        ASSERT_TRUE(ShowTab(dialog, 1, 1004));
-        Type(dialog, 1004, L"30005");
-        FocusOn(dialog, Control(dialog, 1004));
-        ASSERT_EQ(FocusOf(dialog), Control(dialog, 1004));
+        ASSERT_TRUE(ShowTab(dialog, 1, IDC_EDIT_PORT));
+        Type(dialog, IDC_EDIT_PORT, L"30005");
+        FocusOn(dialog, Control(dialog, IDC_EDIT_PORT));
+        ASSERT_EQ(FocusOf(dialog), Control(dialog, IDC_EDIT_PORT));
         PressKey(VK_RETURN);
         Sync(dialog);
         MessageBoxInfo box;
         EXPECT_FALSE(WaitForMessageBox(box, 500)) << Utf8(box.text);
         EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog));
         // The edit is kept, and the clock still runs.
-        EXPECT_EQ(ControlText(dialog, 1004), L"30005");
-        std::wstring before = GetText(GetDlgItem(dialog, 1058));
-        EXPECT_TRUE(WaitUntil([&] { return GetText(GetDlgItem(dialog, 1058)) != before; }, 2500));
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_PORT), L"30005");
+        std::wstring before = GetText(GetDlgItem(dialog, IDC_STATIC_RTC_TIME));
+        EXPECT_TRUE(WaitUntil(
+            [&] { return GetText(GetDlgItem(dialog, IDC_STATIC_RTC_TIME)) != before; }, 2500));
         // Enter on the IP page too.
-        ASSERT_TRUE(ShowTab(dialog, 0, 1003));
-        HWND ipField = GetWindow(Control(dialog, 1003), GW_CHILD);
+        ASSERT_TRUE(ShowTab(dialog, 0, IDC_IPADDRESS_IP));
+        HWND ipField = GetWindow(Control(dialog, IDC_IPADDRESS_IP), GW_CHILD);
         FocusOn(dialog, ipField);
         PressKey(VK_RETURN);
         Sync(dialog);
         EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog));
         // Exit still asks.
-        ASSERT_TRUE(ClickForMessageBox(dialog, 1002, box));
+        ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_EXIT, box));
         EXPECT_EQ(box.text, Wide(kResetQuestion));
         AnswerMessageBox(box, IDCANCEL);
         EXPECT_TRUE(WaitForWindowGone(dialog, 5000));

@@ -39,10 +39,10 @@ TEST_F(ScreensTest, MainDialogWithEachPageAndTheAboutBox) {
             int tab;
             int control;
             const char* name;
-        } const pages[] = {{0, 1003, "main_ip"},
-                           {1, 1004, "main_port"},
-                           {2, 1025, "main_tcp"},
-                           {3, 1035, "main_udp"}};
+        } const pages[] = {{0, IDC_IPADDRESS_IP, "main_ip"},
+                           {1, IDC_EDIT_PORT, "main_port"},
+                           {2, IDC_EDIT_TCPACT, "main_tcp"},
+                           {3, IDC_EDIT_UDPDGM, "main_udp"}};
         SetForegroundWindow(dialog);
         for (const Page& page : pages) {
             ASSERT_TRUE(ShowTab(dialog, page.tab, page.control));
@@ -61,9 +61,9 @@ TEST_F(ScreensTest, JapaneseTextsFitTheirControls) {
     RunDialog([&](HWND dialog) {
         // The board time at its widest must be readable whole, not cut to
         // an ellipsis.
-        EXPECT_TRUE(TextFitsAs(GetDlgItem(dialog, 1058), L"23:59:59"));
-        EXPECT_TRUE(TextFitsAs(GetDlgItem(dialog, 1058), L"20:48:08"));
-        for (int id : {1001, 1002, 1042, 1057})
+        EXPECT_TRUE(TextFitsAs(GetDlgItem(dialog, IDC_STATIC_RTC_TIME), L"23:59:59"));
+        EXPECT_TRUE(TextFitsAs(GetDlgItem(dialog, IDC_STATIC_RTC_TIME), L"20:48:08"));
+        for (int id : {IDC_BUTTON_WRITE, IDC_BUTTON_EXIT, IDC_BUTTON_READ, IDC_BUTTON_SET_RTC})
             EXPECT_TRUE(TextFits(GetDlgItem(dialog, id))) << Utf8(GetText(GetDlgItem(dialog, id)));
         for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
              child = GetWindow(child, GW_HWNDNEXT)) {
@@ -74,7 +74,8 @@ TEST_F(ScreensTest, JapaneseTextsFitTheirControls) {
         struct Page {
             int tab;
             int control;
-        } const pages[] = {{0, 1003}, {1, 1004}, {2, 1025}, {3, 1035}};
+        } const pages[] = {
+            {0, IDC_IPADDRESS_IP}, {1, IDC_EDIT_PORT}, {2, IDC_EDIT_TCPACT}, {3, IDC_EDIT_UDPDGM}};
         MessageBoxResponder responder(MessageBoxResponder::AlwaysOk);
         for (const Page& page : pages) {
             ASSERT_TRUE(ShowTab(dialog, page.tab, page.control));

@@ -3,6 +3,7 @@
 #include "uisession.h"
 
 #include "app/tarnelapp.h"
+#include "res/resource.h"
 
 #include <cstring>
 
@@ -43,14 +44,14 @@ TEST_F(SheetTest, TabsReadInOrderAndTheIpPageShowsFirst) {
         EXPECT_EQ(tabs[2], L"TCP");
         EXPECT_EQ(tabs[3], L"UDP");
         EXPECT_EQ(SelectedTab(dialog), 0);
-        EXPECT_NE(Control(dialog, 1003), nullptr);
-        EXPECT_NE(Control(dialog, 1005), nullptr);
+        EXPECT_NE(Control(dialog, IDC_IPADDRESS_IP), nullptr);
+        EXPECT_NE(Control(dialog, IDC_IPADDRESS_GATEWAY), nullptr);
     });
 }
 
 TEST_F(SheetTest, SheetFillsTheFrameExactlyWithNoSheetButtons) {
     RunDialog([&](HWND dialog) {
-        HWND frame = GetDlgItem(dialog, 1000);
+        HWND frame = GetDlgItem(dialog, IDC_SHEET_FRAME);
         ASSERT_NE(frame, nullptr);
         EXPECT_FALSE(IsWindowVisible(frame));
         HWND tab = TabControl(dialog);
@@ -88,12 +89,12 @@ TEST_F(SheetTest, SheetFillsTheFrameExactlyWithNoSheetButtons) {
 
 TEST_F(SheetTest, TabKeyMovesFromTheButtonsIntoThePageAndBackOut) {
     RunDialog([&](HWND dialog) {
-        ASSERT_TRUE(ShowTab(dialog, 1, 1004));
+        ASSERT_TRUE(ShowTab(dialog, 1, IDC_EDIT_PORT));
         BringToFront(dialog);
-        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, 1057)),
-                     TRUE);
-        ASSERT_EQ(FocusOf(dialog), GetDlgItem(dialog, 1057));
-        HWND page = GetParent(Control(dialog, 1004));
+        SendMessageW(dialog, WM_NEXTDLGCTL,
+                     reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_BUTTON_SET_RTC)), TRUE);
+        ASSERT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDC_BUTTON_SET_RTC));
+        HWND page = GetParent(Control(dialog, IDC_EDIT_PORT));
         bool enteredPage = false;
         bool backOnWrite = false;
         for (int i = 0; i < 12 && !backOnWrite; ++i) {
@@ -102,7 +103,7 @@ TEST_F(SheetTest, TabKeyMovesFromTheButtonsIntoThePageAndBackOut) {
             HWND focus = FocusOf(dialog);
             if (IsChild(page, focus))
                 enteredPage = true;
-            if (enteredPage && focus == GetDlgItem(dialog, 1001))
+            if (enteredPage && focus == GetDlgItem(dialog, IDC_BUTTON_WRITE))
                 backOnWrite = true;
         }
         EXPECT_TRUE(enteredPage) << "Tab never reached the page's controls";
@@ -118,28 +119,29 @@ TEST_F(SheetTest, DefaultsShowWhenNoSettingIsStated) {
     RemoveBootIni();
     ReadSettingsAsStartup();
     RunDialog([&](HWND dialog) {
-        EXPECT_EQ(IpText(dialog, 1003), L"192.168.0.205");
-        EXPECT_EQ(IpText(dialog, 1004), L"255.255.255.0");
-        EXPECT_EQ(IpText(dialog, 1005), L"192.168.0.1");
-        ASSERT_TRUE(ShowTab(dialog, 1, 1004));
-        EXPECT_EQ(ControlText(dialog, 1004), L"30000");
-        EXPECT_EQ(ControlText(dialog, 1005), L"15000");
-        EXPECT_EQ(ControlText(dialog, 1006), L"16");
-        for (int id : {1010, 1011, 1012})
+        EXPECT_EQ(IpText(dialog, IDC_IPADDRESS_IP), L"192.168.0.205");
+        EXPECT_EQ(IpText(dialog, IDC_IPADDRESS_SUBNET_MASK), L"255.255.255.0");
+        EXPECT_EQ(IpText(dialog, IDC_IPADDRESS_GATEWAY), L"192.168.0.1");
+        ASSERT_TRUE(ShowTab(dialog, 1, IDC_EDIT_PORT));
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_PORT), L"30000");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_PORTSTR), L"15000");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_PORTCNT), L"16");
+        for (int id : {IDC_CHECK_PORT, IDC_CHECK_PORTSTR, IDC_CHECK_PORTCNT})
             EXPECT_FALSE(IsChecked(dialog, id)) << id;
-        ASSERT_TRUE(ShowTab(dialog, 2, 1025));
-        EXPECT_EQ(ControlText(dialog, 1025), L"8");
-        EXPECT_EQ(ControlText(dialog, 1027), L"8");
-        EXPECT_EQ(ControlText(dialog, 1029), L"8");
-        EXPECT_EQ(ControlText(dialog, 1031), L"8760");
-        EXPECT_EQ(ControlText(dialog, 1033), L"8760");
-        for (int id : {1020, 1021, 1022, 1023, 1024})
+        ASSERT_TRUE(ShowTab(dialog, 2, IDC_EDIT_TCPACT));
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_TCPACT), L"8");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_TCPLST), L"8");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_TCPCON), L"8");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_RCVWB), L"8760");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_SNDWB), L"8760");
+        for (int id : {IDC_CHECK_TCPACT, IDC_CHECK_TCPLST, IDC_CHECK_TCPCON, IDC_CHECK_RCVWB,
+                       IDC_CHECK_SNDWB})
             EXPECT_FALSE(IsChecked(dialog, id)) << id;
-        ASSERT_TRUE(ShowTab(dialog, 3, 1035));
-        EXPECT_EQ(ControlText(dialog, 1006), L"8");
-        EXPECT_EQ(ControlText(dialog, 1035), L"1472");
-        EXPECT_EQ(ControlText(dialog, 1033), L"9");
-        for (int id : {1012, 1031, 1032})
+        ASSERT_TRUE(ShowTab(dialog, 3, IDC_EDIT_UDPDGM));
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_UDPCNT), L"8");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_UDPDGM), L"1472");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_UDPQUE), L"9");
+        for (int id : {IDC_CHECK_UDPCNT, IDC_CHECK_UDPDGM, IDC_CHECK_UDPQUE})
             EXPECT_FALSE(IsChecked(dialog, id)) << id;
     });
     // Leaving the pages unedited stores the defaults without presence.
@@ -158,27 +160,27 @@ TEST_F(SheetTest, StatedValuesShowWithTheirCheckBoxes) {
                "[UDPDGM]\r\n512\r\n[UDPQUE]\r\n0\r\n");
     ReadSettingsAsStartup();
     RunDialog([&](HWND dialog) {
-        EXPECT_EQ(IpText(dialog, 1003), L"10.1.2.3");
-        EXPECT_EQ(IpText(dialog, 1004), L"255.255.0.0");
-        EXPECT_EQ(IpText(dialog, 1005), L"10.1.0.254");
-        ASSERT_TRUE(ShowTab(dialog, 1, 1004));
-        EXPECT_EQ(ControlText(dialog, 1004), L"30001");
-        EXPECT_TRUE(IsChecked(dialog, 1010));
-        EXPECT_FALSE(IsChecked(dialog, 1011));
-        EXPECT_EQ(ControlText(dialog, 1006), L"4");
-        EXPECT_TRUE(IsChecked(dialog, 1012));
-        ASSERT_TRUE(ShowTab(dialog, 2, 1025));
-        EXPECT_EQ(ControlText(dialog, 1025), L"12");
-        EXPECT_TRUE(IsChecked(dialog, 1020));
-        EXPECT_EQ(ControlText(dialog, 1031), L"4096");
-        EXPECT_TRUE(IsChecked(dialog, 1023));
-        EXPECT_FALSE(IsChecked(dialog, 1024));
-        ASSERT_TRUE(ShowTab(dialog, 3, 1035));
-        EXPECT_EQ(ControlText(dialog, 1035), L"512");
-        EXPECT_TRUE(IsChecked(dialog, 1031));
-        EXPECT_EQ(ControlText(dialog, 1033), L"0");
-        EXPECT_TRUE(IsChecked(dialog, 1032));
-        EXPECT_FALSE(IsChecked(dialog, 1012));
+        EXPECT_EQ(IpText(dialog, IDC_IPADDRESS_IP), L"10.1.2.3");
+        EXPECT_EQ(IpText(dialog, IDC_IPADDRESS_SUBNET_MASK), L"255.255.0.0");
+        EXPECT_EQ(IpText(dialog, IDC_IPADDRESS_GATEWAY), L"10.1.0.254");
+        ASSERT_TRUE(ShowTab(dialog, 1, IDC_EDIT_PORT));
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_PORT), L"30001");
+        EXPECT_TRUE(IsChecked(dialog, IDC_CHECK_PORT));
+        EXPECT_FALSE(IsChecked(dialog, IDC_CHECK_PORTSTR));
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_PORTCNT), L"4");
+        EXPECT_TRUE(IsChecked(dialog, IDC_CHECK_PORTCNT));
+        ASSERT_TRUE(ShowTab(dialog, 2, IDC_EDIT_TCPACT));
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_TCPACT), L"12");
+        EXPECT_TRUE(IsChecked(dialog, IDC_CHECK_TCPACT));
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_RCVWB), L"4096");
+        EXPECT_TRUE(IsChecked(dialog, IDC_CHECK_RCVWB));
+        EXPECT_FALSE(IsChecked(dialog, IDC_CHECK_SNDWB));
+        ASSERT_TRUE(ShowTab(dialog, 3, IDC_EDIT_UDPDGM));
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_UDPDGM), L"512");
+        EXPECT_TRUE(IsChecked(dialog, IDC_CHECK_UDPDGM));
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_UDPQUE), L"0");
+        EXPECT_TRUE(IsChecked(dialog, IDC_CHECK_UDPQUE));
+        EXPECT_FALSE(IsChecked(dialog, IDC_CHECK_UDPCNT));
     });
 }
 
@@ -187,9 +189,9 @@ TEST_F(SheetTest, UnusableStatedAddressesShowAsTheDefaults) {
         "[IPADR]\r\n0.0.0.0\r\n[IPMSK]\r\n255.255.255.254\r\n[GWADR]\r\n255.255.255.255\r\n");
     ReadSettingsAsStartup();
     RunDialog([&](HWND dialog) {
-        EXPECT_EQ(IpText(dialog, 1003), L"192.168.0.205");
-        EXPECT_EQ(IpText(dialog, 1004), L"255.255.255.0");
-        EXPECT_EQ(IpText(dialog, 1005), L"192.168.0.1");
+        EXPECT_EQ(IpText(dialog, IDC_IPADDRESS_IP), L"192.168.0.205");
+        EXPECT_EQ(IpText(dialog, IDC_IPADDRESS_SUBNET_MASK), L"255.255.255.0");
+        EXPECT_EQ(IpText(dialog, IDC_IPADDRESS_GATEWAY), L"192.168.0.1");
     });
     // Stored back, all three are absent again.
     EXPECT_EQ(theApp.m_settings.bIpAdr, 0);
@@ -201,8 +203,8 @@ TEST_F(SheetTest, BroadcastIpAndMaskShowAsTheDefaults) {
     SetBootIni("[IPADR]\r\n255.255.255.255\r\n[IPMSK]\r\n255.255.255.255\r\n");
     ReadSettingsAsStartup();
     RunDialog([&](HWND dialog) {
-        EXPECT_EQ(IpText(dialog, 1003), L"192.168.0.205");
-        EXPECT_EQ(IpText(dialog, 1004), L"255.255.255.0");
+        EXPECT_EQ(IpText(dialog, IDC_IPADDRESS_IP), L"192.168.0.205");
+        EXPECT_EQ(IpText(dialog, IDC_IPADDRESS_SUBNET_MASK), L"255.255.255.0");
     });
 }
 
@@ -210,9 +212,9 @@ TEST_F(SheetTest, AddressTextWithFewerThanFourFieldsInTheFileIsNotTaken) {
     SetBootIni("[IPADR]\r\n10.0.0\r\n[IPMSK]\r\n255.255.0\r\n[GWADR]\r\n10.0.0\r\n");
     ReadSettingsAsStartup();
     RunDialog([&](HWND dialog) {
-        EXPECT_EQ(IpText(dialog, 1003), L"192.168.0.205");
-        EXPECT_EQ(IpText(dialog, 1004), L"255.255.255.0");
-        EXPECT_EQ(IpText(dialog, 1005), L"192.168.0.1");
+        EXPECT_EQ(IpText(dialog, IDC_IPADDRESS_IP), L"192.168.0.205");
+        EXPECT_EQ(IpText(dialog, IDC_IPADDRESS_SUBNET_MASK), L"255.255.255.0");
+        EXPECT_EQ(IpText(dialog, IDC_IPADDRESS_GATEWAY), L"192.168.0.1");
     });
 }
 
@@ -223,9 +225,9 @@ TEST_F(SheetTest, AddressTextWithFewerThanFourFieldsInTheRecordReadsAsZero) {
     std::strcpy(s.szIpMsk, "192.168.0");
     std::strcpy(s.szGwAdr, "192.168.0");
     RunDialog([&](HWND dialog) {
-        EXPECT_EQ(IpText(dialog, 1003), L"192.168.0.205");
-        EXPECT_EQ(IpText(dialog, 1004), L"0.0.0.0");
-        EXPECT_EQ(IpText(dialog, 1005), L"0.0.0.0");
+        EXPECT_EQ(IpText(dialog, IDC_IPADDRESS_IP), L"192.168.0.205");
+        EXPECT_EQ(IpText(dialog, IDC_IPADDRESS_SUBNET_MASK), L"0.0.0.0");
+        EXPECT_EQ(IpText(dialog, IDC_IPADDRESS_GATEWAY), L"0.0.0.0");
     });
 }
 
@@ -235,22 +237,22 @@ TEST_F(SheetTest, OutOfRangeFileValuesShowAsTheNearestEndOfTheRange) {
                "[SNDWB]\r\n100\r\n[UDPCNT]\r\n-5\r\n[UDPDGM]\r\n65537\r\n[UDPQUE]\r\n1000\r\n");
     ReadSettingsAsStartup();
     RunDialog([&](HWND dialog) {
-        ASSERT_TRUE(ShowTab(dialog, 1, 1004));
-        EXPECT_EQ(ControlText(dialog, 1004), L"65535");
-        EXPECT_EQ(ControlText(dialog, 1005), L"1");
-        EXPECT_EQ(ControlText(dialog, 1006), L"1");
-        ASSERT_TRUE(ShowTab(dialog, 2, 1025));
-        EXPECT_EQ(ControlText(dialog, 1025), L"32");
-        EXPECT_EQ(ControlText(dialog, 1027), L"4");
-        EXPECT_EQ(ControlText(dialog, 1029), L"32");
-        EXPECT_EQ(ControlText(dialog, 1031), L"17520");
-        EXPECT_EQ(ControlText(dialog, 1033), L"2920");
+        ASSERT_TRUE(ShowTab(dialog, 1, IDC_EDIT_PORT));
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_PORT), L"65535");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_PORTSTR), L"1");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_PORTCNT), L"1");
+        ASSERT_TRUE(ShowTab(dialog, 2, IDC_EDIT_TCPACT));
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_TCPACT), L"32");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_TCPLST), L"4");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_TCPCON), L"32");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_RCVWB), L"17520");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_SNDWB), L"2920");
         // 32 + 32 goes over the limit when the page is left.
         MessageBoxResponder responder(MessageBoxResponder::AlwaysOk);
-        ASSERT_TRUE(ShowTab(dialog, 3, 1035));
+        ASSERT_TRUE(ShowTab(dialog, 3, IDC_EDIT_UDPDGM));
         responder.Stop();
-        EXPECT_EQ(ControlText(dialog, 1006), L"0");
-        EXPECT_EQ(ControlText(dialog, 1035), L"1472");
-        EXPECT_EQ(ControlText(dialog, 1033), L"255");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_UDPCNT), L"0");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_UDPDGM), L"1472");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_UDPQUE), L"255");
     });
 }

@@ -4,6 +4,7 @@
 #include "uisession.h"
 
 #include "app/tarnelapp.h"
+#include "res/resource.h"
 
 #include <string>
 
@@ -26,42 +27,42 @@ struct Entry {
 void CheckStored(HWND dialog, const Entry& e, int firstControlOfTab) {
     ASSERT_TRUE(ShowTab(dialog, e.tab, firstControlOfTab));
     Type(dialog, e.editId, e.typed);
-    ASSERT_TRUE(ShowTab(dialog, 0, 1003));
+    ASSERT_TRUE(ShowTab(dialog, 0, IDC_IPADDRESS_IP));
     EXPECT_EQ(theApp.m_settings.*(e.value), e.expected)
         << "typed \"" << Utf8(e.typed) << "\" into " << e.editId;
 }
 
 int FirstControl(int tab) {
-    return tab == 1 ? 1004 : tab == 2 ? 1025 : 1035;
+    return tab == 1 ? IDC_EDIT_PORT : tab == 2 ? IDC_EDIT_TCPACT : IDC_EDIT_UDPDGM;
 }
 
 } // namespace
 
 TEST_F(StoreTest, UnusableValuesStoreTheFallbackAndRangeEndsAreKept) {
     const Entry entries[] = {
-        {1, 1004, L"0", &NetworkSettings::nPort, 30000},
-        {1, 1004, L"65536", &NetworkSettings::nPort, 30000},
-        {1, 1004, L"65535", &NetworkSettings::nPort, 65535},
-        {1, 1005, L"0", &NetworkSettings::nPortStr, 15000},
-        {1, 1005, L"1", &NetworkSettings::nPortStr, 1},
-        {1, 1006, L"65536", &NetworkSettings::nPortCnt, 16},
-        {1, 1006, L"", &NetworkSettings::nPortCnt, 16},
-        {2, 1031, L"2919", &NetworkSettings::nRcvWb, 8760},
-        {2, 1031, L"2920", &NetworkSettings::nRcvWb, 2920},
-        {2, 1033, L"17520", &NetworkSettings::nSndWb, 17520},
-        {2, 1033, L"17521", &NetworkSettings::nSndWb, 8760},
-        {2, 1027, L"3", &NetworkSettings::nTcpLst, 8},
-        {2, 1027, L"33", &NetworkSettings::nTcpLst, 8},
-        {2, 1027, L"32", &NetworkSettings::nTcpLst, 32},
-        {2, 1025, L"12a", &NetworkSettings::nTcpAct, 8},
-        {2, 1031, L"12a", &NetworkSettings::nRcvWb, 8760},
-        {3, 1035, L"1473", &NetworkSettings::nUdpDgm, 1472},
-        {3, 1035, L"0", &NetworkSettings::nUdpDgm, 0},
-        {3, 1033, L"256", &NetworkSettings::nUdpQue, 9},
-        {3, 1033, L"0", &NetworkSettings::nUdpQue, 0},
-        {3, 1006, L"33", &NetworkSettings::nUdpCnt, 8},
-        {3, 1006, L"0", &NetworkSettings::nUdpCnt, 0},
-        {3, 1006, L"-1", &NetworkSettings::nUdpCnt, 8},
+        {1, IDC_EDIT_PORT, L"0", &NetworkSettings::nPort, 30000},
+        {1, IDC_EDIT_PORT, L"65536", &NetworkSettings::nPort, 30000},
+        {1, IDC_EDIT_PORT, L"65535", &NetworkSettings::nPort, 65535},
+        {1, IDC_EDIT_PORTSTR, L"0", &NetworkSettings::nPortStr, 15000},
+        {1, IDC_EDIT_PORTSTR, L"1", &NetworkSettings::nPortStr, 1},
+        {1, IDC_EDIT_PORTCNT, L"65536", &NetworkSettings::nPortCnt, 16},
+        {1, IDC_EDIT_PORTCNT, L"", &NetworkSettings::nPortCnt, 16},
+        {2, IDC_EDIT_RCVWB, L"2919", &NetworkSettings::nRcvWb, 8760},
+        {2, IDC_EDIT_RCVWB, L"2920", &NetworkSettings::nRcvWb, 2920},
+        {2, IDC_EDIT_SNDWB, L"17520", &NetworkSettings::nSndWb, 17520},
+        {2, IDC_EDIT_SNDWB, L"17521", &NetworkSettings::nSndWb, 8760},
+        {2, IDC_EDIT_TCPLST, L"3", &NetworkSettings::nTcpLst, 8},
+        {2, IDC_EDIT_TCPLST, L"33", &NetworkSettings::nTcpLst, 8},
+        {2, IDC_EDIT_TCPLST, L"32", &NetworkSettings::nTcpLst, 32},
+        {2, IDC_EDIT_TCPACT, L"12a", &NetworkSettings::nTcpAct, 8},
+        {2, IDC_EDIT_RCVWB, L"12a", &NetworkSettings::nRcvWb, 8760},
+        {3, IDC_EDIT_UDPDGM, L"1473", &NetworkSettings::nUdpDgm, 1472},
+        {3, IDC_EDIT_UDPDGM, L"0", &NetworkSettings::nUdpDgm, 0},
+        {3, IDC_EDIT_UDPQUE, L"256", &NetworkSettings::nUdpQue, 9},
+        {3, IDC_EDIT_UDPQUE, L"0", &NetworkSettings::nUdpQue, 0},
+        {3, IDC_EDIT_UDPCNT, L"33", &NetworkSettings::nUdpCnt, 8},
+        {3, IDC_EDIT_UDPCNT, L"0", &NetworkSettings::nUdpCnt, 0},
+        {3, IDC_EDIT_UDPCNT, L"-1", &NetworkSettings::nUdpCnt, 8},
     };
     RunDialog([&](HWND dialog) {
         for (const Entry& e : entries)
@@ -75,20 +76,20 @@ TEST_F(StoreTest, AnyTextAtAnyLengthStoresADefinedValue) {
     for (int i = 0; i < 200; ++i)
         longJunk += L"ｱ%s%n\\x";
     const Entry entries[] = {
-        {1, 1004, longDigits.c_str(), &NetworkSettings::nPort, 30000},
-        {1, 1005, longJunk.c_str(), &NetworkSettings::nPortStr, 15000},
-        {1, 1006, L" 12", &NetworkSettings::nPortCnt, 12},
-        {2, 1025, longDigits.c_str(), &NetworkSettings::nTcpAct, 8},
-        {2, 1033, longJunk.c_str(), &NetworkSettings::nSndWb, 8760},
-        {3, 1035, longDigits.c_str(), &NetworkSettings::nUdpDgm, 1472},
-        {3, 1033, longJunk.c_str(), &NetworkSettings::nUdpQue, 9},
+        {1, IDC_EDIT_PORT, longDigits.c_str(), &NetworkSettings::nPort, 30000},
+        {1, IDC_EDIT_PORTSTR, longJunk.c_str(), &NetworkSettings::nPortStr, 15000},
+        {1, IDC_EDIT_PORTCNT, L" 12", &NetworkSettings::nPortCnt, 12},
+        {2, IDC_EDIT_TCPACT, longDigits.c_str(), &NetworkSettings::nTcpAct, 8},
+        {2, IDC_EDIT_SNDWB, longJunk.c_str(), &NetworkSettings::nSndWb, 8760},
+        {3, IDC_EDIT_UDPDGM, longDigits.c_str(), &NetworkSettings::nUdpDgm, 1472},
+        {3, IDC_EDIT_UDPQUE, longJunk.c_str(), &NetworkSettings::nUdpQue, 9},
     };
     RunDialog([&](HWND dialog) {
         for (const Entry& e : entries)
             CheckStored(dialog, e, FirstControl(e.tab));
         // The IP address fields take at most three digits each.
-        TypeIp(dialog, 1003, L"1234.56789.0.999");
-        ASSERT_TRUE(ShowTab(dialog, 1, 1004));
+        TypeIp(dialog, IDC_IPADDRESS_IP, L"1234.56789.0.999");
+        ASSERT_TRUE(ShowTab(dialog, 1, IDC_EDIT_PORT));
     });
     const NetworkSettings& s = theApp.m_settings;
     EXPECT_LT(std::string(s.szIpAdr).size(), 16u);
@@ -99,13 +100,13 @@ TEST_F(StoreTest, FlagsComeFromTheCheckBoxes) {
     RemoveBootIni();
     ReadSettingsAsStartup();
     RunDialog([&](HWND dialog) {
-        ASSERT_TRUE(ShowTab(dialog, 1, 1004));
-        SetCheck(GetParent(Control(dialog, 1004)), 1010, true);
-        SetCheck(GetParent(Control(dialog, 1004)), 1012, true);
-        Type(dialog, 1005, L"15001");
-        ASSERT_TRUE(ShowTab(dialog, 3, 1035));
-        SetCheck(GetParent(Control(dialog, 1035)), 1031, true);
-        ASSERT_TRUE(ShowTab(dialog, 0, 1003));
+        ASSERT_TRUE(ShowTab(dialog, 1, IDC_EDIT_PORT));
+        SetCheck(GetParent(Control(dialog, IDC_EDIT_PORT)), IDC_CHECK_PORT, true);
+        SetCheck(GetParent(Control(dialog, IDC_EDIT_PORT)), IDC_CHECK_PORTCNT, true);
+        Type(dialog, IDC_EDIT_PORTSTR, L"15001");
+        ASSERT_TRUE(ShowTab(dialog, 3, IDC_EDIT_UDPDGM));
+        SetCheck(GetParent(Control(dialog, IDC_EDIT_UDPDGM)), IDC_CHECK_UDPDGM, true);
+        ASSERT_TRUE(ShowTab(dialog, 0, IDC_IPADDRESS_IP));
     });
     const NetworkSettings& s = theApp.m_settings;
     EXPECT_EQ(s.bPort, 1);
@@ -120,10 +121,10 @@ TEST_F(StoreTest, FlagsComeFromTheCheckBoxes) {
 
 TEST_F(StoreTest, IpPageStoresTheAddressesWithTheirPresence) {
     RunDialog([&](HWND dialog) {
-        TypeIp(dialog, 1003, L"10.0.0.1");
-        SetIp(dialog, 1004, 255, 255, 0, 0);
-        SetIp(dialog, 1005, 192, 168, 0, 1);
-        ASSERT_TRUE(ShowTab(dialog, 1, 1004));
+        TypeIp(dialog, IDC_IPADDRESS_IP, L"10.0.0.1");
+        SetIp(dialog, IDC_IPADDRESS_SUBNET_MASK, 255, 255, 0, 0);
+        SetIp(dialog, IDC_IPADDRESS_GATEWAY, 192, 168, 0, 1);
+        ASSERT_TRUE(ShowTab(dialog, 1, IDC_EDIT_PORT));
     });
     const NetworkSettings& s = theApp.m_settings;
     EXPECT_STREQ(s.szIpAdr, "10.0.0.1");
@@ -136,9 +137,9 @@ TEST_F(StoreTest, IpPageStoresTheAddressesWithTheirPresence) {
 
 TEST_F(StoreTest, BlankIpControlsStoreZeroWithTheirFlags) {
     RunDialog([&](HWND dialog) {
-        for (int id : {1003, 1004, 1005})
+        for (int id : {IDC_IPADDRESS_IP, IDC_IPADDRESS_SUBNET_MASK, IDC_IPADDRESS_GATEWAY})
             SendMessageW(Control(dialog, id), IPM_CLEARADDRESS, 0, 0);
-        ASSERT_TRUE(ShowTab(dialog, 1, 1004));
+        ASSERT_TRUE(ShowTab(dialog, 1, IDC_EDIT_PORT));
     });
     const NetworkSettings& s = theApp.m_settings;
     EXPECT_STREQ(s.szIpAdr, "0.0.0.0");
@@ -160,9 +161,9 @@ TEST_F(StoreTest, SubnetMasksOfTheDefaultFamilyAreStoredAsAbsent) {
         {255, 255, 0, 0, "255.255.0.0", 1},         {255, 0, 255, 0, "255.0.255.0", 1}};
     RunDialog([&](HWND dialog) {
         for (const Case& c : cases) {
-            ASSERT_TRUE(ShowTab(dialog, 0, 1003));
-            SetIp(dialog, 1004, c.a, c.b, c.c, c.d);
-            ASSERT_TRUE(ShowTab(dialog, 1, 1004));
+            ASSERT_TRUE(ShowTab(dialog, 0, IDC_IPADDRESS_IP));
+            SetIp(dialog, IDC_IPADDRESS_SUBNET_MASK, c.a, c.b, c.c, c.d);
+            ASSERT_TRUE(ShowTab(dialog, 1, IDC_EDIT_PORT));
             EXPECT_EQ(theApp.m_settings.bIpMsk, c.flag) << c.text;
             EXPECT_STREQ(theApp.m_settings.szIpMsk, c.text);
         }
@@ -173,12 +174,12 @@ TEST_F(StoreTest, TcpLimitOf32PassesWithoutAMessage) {
     RemoveBootIni();
     ReadSettingsAsStartup();
     RunDialog([&](HWND dialog) {
-        ASSERT_TRUE(ShowTab(dialog, 2, 1025));
-        HWND page = GetParent(Control(dialog, 1025));
-        SetCheck(page, 1020, true); // TCPACT 24 + the clear TCPCON's 8
-        Type(dialog, 1025, L"24");
-        Type(dialog, 1029, L"30");
-        ASSERT_TRUE(ShowTab(dialog, 3, 1035));
+        ASSERT_TRUE(ShowTab(dialog, 2, IDC_EDIT_TCPACT));
+        HWND page = GetParent(Control(dialog, IDC_EDIT_TCPACT));
+        SetCheck(page, IDC_CHECK_TCPACT, true); // TCPACT 24 + the clear TCPCON's 8
+        Type(dialog, IDC_EDIT_TCPACT, L"24");
+        Type(dialog, IDC_EDIT_TCPCON, L"30");
+        ASSERT_TRUE(ShowTab(dialog, 3, IDC_EDIT_UDPDGM));
         MessageBoxInfo box;
         EXPECT_FALSE(WaitForMessageBox(box, 300)) << Utf8(box.text);
     });
@@ -191,10 +192,10 @@ TEST_F(StoreTest, TcpLimitOver32WarnsAndStoresEightAndEight) {
     RemoveBootIni();
     ReadSettingsAsStartup();
     RunDialog([&](HWND dialog) {
-        ASSERT_TRUE(ShowTab(dialog, 2, 1025));
-        HWND page = GetParent(Control(dialog, 1025));
-        SetCheck(page, 1020, true);
-        Type(dialog, 1025, L"25");
+        ASSERT_TRUE(ShowTab(dialog, 2, IDC_EDIT_TCPACT));
+        HWND page = GetParent(Control(dialog, IDC_EDIT_TCPACT));
+        SetCheck(page, IDC_CHECK_TCPACT, true);
+        Type(dialog, IDC_EDIT_TCPACT, L"25");
         ClickTab(TabControl(dialog), 3);
         MessageBoxInfo box;
         ASSERT_TRUE(WaitForMessageBox(box, 5000));
@@ -205,14 +206,14 @@ TEST_F(StoreTest, TcpLimitOver32WarnsAndStoresEightAndEight) {
         EXPECT_FALSE(box.hasCancel);
         AnswerMessageBox(box, IDOK);
         // The tab change goes through.
-        EXPECT_TRUE(WaitUntil([&] { return Control(dialog, 1035) != nullptr; }, 5000));
+        EXPECT_TRUE(WaitUntil([&] { return Control(dialog, IDC_EDIT_UDPDGM) != nullptr; }, 5000));
         EXPECT_EQ(SelectedTab(dialog), 3);
         // The TCP page loads the corrected values when shown again.
-        ASSERT_TRUE(ShowTab(dialog, 2, 1025));
-        EXPECT_EQ(ControlText(dialog, 1025), L"8");
-        EXPECT_EQ(ControlText(dialog, 1029), L"8");
-        EXPECT_TRUE(IsChecked(dialog, 1020));
-        EXPECT_FALSE(IsChecked(dialog, 1022));
+        ASSERT_TRUE(ShowTab(dialog, 2, IDC_EDIT_TCPACT));
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_TCPACT), L"8");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_TCPCON), L"8");
+        EXPECT_TRUE(IsChecked(dialog, IDC_CHECK_TCPACT));
+        EXPECT_FALSE(IsChecked(dialog, IDC_CHECK_TCPCON));
     });
     EXPECT_EQ(theApp.m_settings.bTcpAct, 1);
     EXPECT_EQ(theApp.m_settings.bTcpCon, 0);
@@ -232,19 +233,20 @@ TEST_F(StoreTest, TcpLimitCountsOnlyPresentSettings) {
     ReadSettingsAsStartup();
     RunDialog([&](HWND dialog) {
         for (const Case& c : cases) {
-            ASSERT_TRUE(ShowTab(dialog, 2, 1025));
-            HWND page = GetParent(Control(dialog, 1025));
-            SetCheck(page, 1020, c.act);
-            SetCheck(page, 1022, c.con);
-            Type(dialog, 1025, c.actText);
-            Type(dialog, 1029, c.conText);
+            ASSERT_TRUE(ShowTab(dialog, 2, IDC_EDIT_TCPACT));
+            HWND page = GetParent(Control(dialog, IDC_EDIT_TCPACT));
+            SetCheck(page, IDC_CHECK_TCPACT, c.act);
+            SetCheck(page, IDC_CHECK_TCPCON, c.con);
+            Type(dialog, IDC_EDIT_TCPACT, c.actText);
+            Type(dialog, IDC_EDIT_TCPCON, c.conText);
             ClickTab(TabControl(dialog), 0);
             MessageBoxInfo box;
             bool warned = WaitForMessageBox(box, c.warns ? 5000 : 400);
             EXPECT_EQ(warned, c.warns) << Utf8(c.actText) << " + " << Utf8(c.conText);
             if (warned)
                 AnswerMessageBox(box, IDOK);
-            EXPECT_TRUE(WaitUntil([&] { return Control(dialog, 1003) != nullptr; }, 5000));
+            EXPECT_TRUE(
+                WaitUntil([&] { return Control(dialog, IDC_IPADDRESS_IP) != nullptr; }, 5000));
         }
     });
 }

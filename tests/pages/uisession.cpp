@@ -5,6 +5,7 @@
 #include "app/tarnelapp.h"
 #include "mainwnd/tarneldlg.h"
 #include "settings/rzscript.h"
+#include "res/resource.h"
 
 #include <commctrl.h>
 
@@ -110,7 +111,7 @@ INT_PTR MainDialogTest::RunDialog(const std::function<void(HWND dialog)>& script
             return;
         }
         // The sheet is made in OnInitDialog; wait until its first page shows.
-        WaitUntil([&] { return Control(dialog, 1003) != nullptr; }, kDialogTimeoutMs);
+        WaitUntil([&] { return Control(dialog, IDC_IPADDRESS_IP) != nullptr; }, kDialogTimeoutMs);
         script(dialog);
         CloseLeftovers(dialog);
     });
