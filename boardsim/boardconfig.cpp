@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
 namespace simboard {
 
@@ -66,6 +67,14 @@ bool ParseErrorCode(const std::string& text, int& value) {
     return true;
 }
 
+bool ParseCount(const std::string& text, int& value) {
+    long long number = 0;
+    if (!ParseInRange(text, 0, std::numeric_limits<int>::max(), number))
+        return false;
+    value = static_cast<int>(number);
+    return true;
+}
+
 bool ApplyKey(const std::string& key, const std::string& value, BoardConfig& config) {
     if (key == "board_word")
         return ParseHexWord(value, config.boardWord);
@@ -102,13 +111,12 @@ bool ApplyKey(const std::string& key, const std::string& value, BoardConfig& con
         return ParseErrorCode(value, config.enumError);
     if (key == "open_error")
         return ParseErrorCode(value, config.openError);
-    if (key == "power_cut_after") {
-        long long number = 0;
-        if (!ParseInRange(value, 0, std::numeric_limits<int>::max(), number))
-            return false;
-        config.powerCutAfter = static_cast<int>(number);
-        return true;
-    }
+    if (key == "power_cut_after")
+        return ParseCount(value, config.powerCutAfter);
+    if (key == "power_cut_inside")
+        return ParseCount(value, config.powerCutInside);
+    if (key == "illegal_nor_ops")
+        return ParseCount(value, config.illegalNorOps);
     if (key == "fail") {
         Fault fault;
         if (!ParseFault(value, fault))
@@ -121,9 +129,9 @@ bool ApplyKey(const std::string& key, const std::string& value, BoardConfig& con
 
 bool IsKnownKey(const std::string& key) {
     static const char* const kKeys[] = {
-        "board_word",      "command_version", "rom_version",  "board_no",
-        "clock_offset_ms", "reset_count",     "command_file", "spi_size",
-        "enum_error",      "open_error",      "fail",         "power_cut_after"};
+        "board_word",  "command_version", "rom_version",      "board_no",       "clock_offset_ms",
+        "reset_count", "command_file",    "spi_size",         "enum_error",     "open_error",
+        "fail",        "power_cut_after", "power_cut_inside", "illegal_nor_ops"};
     for (const char* known : kKeys) {
         if (key == known)
             return true;
@@ -173,26 +181,37 @@ std::string Hex(uint64_t value) {
 }
 
 bool ParseFault(const std::string& text, Fault& fault) {
-    size_t first = text.find(':');
-    size_t second = first == std::string::npos ? first : text.find(':', first + 1);
-    if (first == std::string::npos || second == std::string::npos || first == 0)
+    std::vector<std::string> fields;
+    for (size_t start = 0;;) {
+        size_t colon = text.find(':', start);
+        fields.push_back(Trim(text.substr(start, colon - start)));
+        if (colon == std::string::npos)
+            break;
+        start = colon + 1;
+    }
+    if (fields.size() != 3 && fields.size() != 4)
         return false;
     Fault parsed;
-    parsed.function = Trim(text.substr(0, first));
+    parsed.function = fields[0];
     long long nth = 0;
     if (parsed.function.empty() ||
-        !ParseInRange(text.substr(first + 1, second - first - 1), 1,
-                      std::numeric_limits<int>::max(), nth) ||
-        !ParseErrorCode(text.substr(second + 1), parsed.result))
+        !ParseInRange(fields[1], 1, std::numeric_limits<int>::max(), nth) ||
+        !ParseErrorCode(fields[2], parsed.result))
         return false;
+    if (fields.size() == 4) {
+        if (fields[3] != kPartialFaultWord)
+            return false;
+        parsed.partial = true;
+    }
     parsed.nthCall = static_cast<int>(nth);
     fault = parsed;
     return true;
 }
 
 std::string FormatFault(const Fault& fault) {
-    return fault.function + ":" + std::to_string(fault.nthCall) + ":" +
-           std::to_string(fault.result);
+    std::string text =
+        fault.function + ":" + std::to_string(fault.nthCall) + ":" + std::to_string(fault.result);
+    return fault.partial ? text + ":" + kPartialFaultWord : text;
 }
 
 bool ApplyConfigLine(const std::string& line, BoardConfig& config, std::string* error) {
@@ -261,6 +280,8 @@ std::string FormatConfig(const BoardConfig& config) {
     for (const Fault& fault : config.faults)
         add("fail", FormatFault(fault));
     add("power_cut_after", std::to_string(config.powerCutAfter));
+    add("power_cut_inside", std::to_string(config.powerCutInside));
+    add("illegal_nor_ops", std::to_string(config.illegalNorOps));
     return text;
 }
 

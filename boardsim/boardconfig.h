@@ -12,6 +12,7 @@ constexpr const char kConfigFileName[] = "board.ini";
 constexpr const char kMainFlashFileName[] = "mainflash.bin";
 constexpr const char kSpiFlashFileName[] = "spiflash.bin";
 constexpr const char kTraceFileName[] = "trace.log";
+constexpr const char kIllegalNorLogFileName[] = "illegal_nor.log";
 constexpr const char kSysFolderName[] = "sys";
 
 // Limits of the SPI flash size a board may have.
@@ -26,7 +27,8 @@ std::string FormatConfig(const BoardConfig& config);
 // Applies one "key=value" to a configuration (the companion's "set"); a
 // "fail=" line adds a fault. False (with a reason) on an unknown key or bad value.
 bool ApplyConfigLine(const std::string& line, BoardConfig& config, std::string* error = nullptr);
-// "fmWrite:2:-1" into a fault.
+// "fmWrite:2:-1" into a plain fault, "fmWrite:2:-1:partial" into a partial one.
+constexpr const char kPartialFaultWord[] = "partial";
 bool ParseFault(const std::string& text, Fault& fault);
 std::string FormatFault(const Fault& fault);
 

@@ -33,8 +33,11 @@ int PrepareBoardFolder(const std::string& dir, BoardConfig& config) {
         return kNoBoardRecognised;
     if (!LoadConfig(dir, config))
         return kNoBoardRecognised;
-    if (!MakeDirectories(JoinPath(dir, kSysFolderName)) || !MainFlashOf(dir).Repair() ||
-        !SpiFlashOf(dir, config.spiSize).Repair())
+    // A main image longer than the type's flash (an older board, or a changed
+    // type) is kept; the SPI size is board.ini's own, so a longer one is damage.
+    if (!MakeDirectories(JoinPath(dir, kSysFolderName)) ||
+        !MainFlashOf(dir, config.BoardType()).Repair(true) ||
+        !SpiFlashOf(dir, config.spiSize).Repair(false))
         return kNoBoardRecognised;
     return 0;
 }

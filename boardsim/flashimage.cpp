@@ -18,6 +18,12 @@ void Complement(uint8_t* bytes, uint32_t length) {
         bytes[i] = static_cast<uint8_t>(~bytes[i]);
 }
 
+// The file holds at least the whole flash.
+bool Holds(const WinFile& file, uint32_t size) {
+    uint64_t fileSize = 0;
+    return file.Size(fileSize) && fileSize >= size;
+}
+
 } // namespace
 
 FlashImage::FlashImage(std::string path, uint32_t size, bool complemented)
@@ -40,15 +46,15 @@ bool FlashImage::CreateErased() const {
     return m_complemented || Erase(0, m_size);
 }
 
-bool FlashImage::Repair() const {
+bool FlashImage::Repair(bool allowLonger) const {
     if (!FileExists(m_path))
         return CreateErased();
     uint64_t size = 0;
     {
         WinFile file = WinFile::OpenExisting(m_path, true);
-        if (!file.Size(size) || size > m_size)
+        if (!file.Size(size) || (size > m_size && !allowLonger))
             return false;
-        if (size == m_size)
+        if (size >= m_size)
             return true;
         if (!file.SetSize(m_size))
             return false;
@@ -64,8 +70,7 @@ bool FlashImage::Read(uint32_t address, void* buffer, uint32_t length) const {
     if (length == 0)
         return true;
     WinFile file = WinFile::OpenExisting(m_path, false);
-    uint64_t size = 0;
-    if (!file.Size(size) || size != m_size || !file.ReadAt(address, buffer, length))
+    if (!Holds(file, m_size) || !file.ReadAt(address, buffer, length))
         return false;
     if (m_complemented)
         Complement(static_cast<uint8_t*>(buffer), length);
@@ -74,8 +79,7 @@ bool FlashImage::Read(uint32_t address, void* buffer, uint32_t length) const {
 
 bool FlashImage::WriteStored(uint32_t address, const uint8_t* bytes, uint32_t length) const {
     WinFile file = WinFile::OpenExisting(m_path, true);
-    uint64_t size = 0;
-    if (!file.Size(size) || size != m_size)
+    if (!Holds(file, m_size))
         return false;
     std::vector<uint8_t> chunk;
     for (uint32_t done = 0; done < length;) {
@@ -129,8 +133,9 @@ bool FlashImage::Erase(uint32_t address, uint32_t length) const {
     return true;
 }
 
-FlashImage MainFlashOf(const std::string& dir) {
-    return FlashImage(JoinPath(ToWindowsPath(dir), kMainFlashFileName), kMainFlashSize, true);
+FlashImage MainFlashOf(const std::string& dir, uint32_t boardType) {
+    return FlashImage(JoinPath(ToWindowsPath(dir), kMainFlashFileName), MainFlashSizeFor(boardType),
+                      true);
 }
 
 FlashImage SpiFlashOf(const std::string& dir, uint32_t spiSize) {

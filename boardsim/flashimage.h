@@ -19,9 +19,10 @@ public:
     // A new, fully erased image (any old file is replaced).
     bool CreateErased() const;
     // Makes an existing image usable: a missing file becomes an erased one and
-    // a short one is extended with erased flash. False when the file is larger
-    // than the flash or cannot be opened.
-    bool Repair() const;
+    // a short one is extended with erased flash. A longer file is left as it
+    // is when `allowLonger` (only its first Size() bytes are the flash);
+    // otherwise it, like a file that cannot be opened, gives false.
+    bool Repair(bool allowLonger) const;
 
     bool Read(uint32_t address, void* buffer, uint32_t length) const;
     // Stores the bytes as they are (no NOR rule): for setting a board up.
@@ -40,7 +41,7 @@ private:
 };
 
 // The two flash chips of a board folder.
-FlashImage MainFlashOf(const std::string& dir);
+FlashImage MainFlashOf(const std::string& dir, uint32_t boardType);
 FlashImage SpiFlashOf(const std::string& dir, uint32_t spiSize);
 
 } // namespace simboard

@@ -43,11 +43,33 @@ uint32_t WordAt(const std::string& bytes, size_t offset) {
 
 // Checks of a main-flash buffer call: units of 16 bits at an even address,
 // all inside the flash.
-bool MainRangeOk(const void* buffer, unsigned address, int units) {
+bool MainRangeOk(const FlashImage& flash, const void* buffer, unsigned address, int units) {
     if (buffer == nullptr || units <= 0 || address % 2 != 0)
         return false;
     uint64_t end = static_cast<uint64_t>(address) + 2ull * static_cast<uint64_t>(units);
-    return end <= kMainFlashSize;
+    return end <= flash.Size();
+}
+
+FlashImage MainFlash(BoardCall& call) {
+    return MainFlashOf(call.Dir(), call.Config().BoardType());
+}
+
+FlashImage SpiFlash(BoardCall& call) {
+    return SpiFlashOf(call.Dir(), call.Config().spiSize);
+}
+
+constexpr const char kSetsBits[] = "programming needs bits to go from 0 to 1";
+
+std::string Misaligned(uint32_t unit) {
+    return "erase address not on a " + Hex(unit) + "-byte boundary";
+}
+
+// Cuts a board file to the first part of its length, as a delete that stops
+// part-way through freeing the file's data leaves it.
+bool KeepFirstPart(const std::string& hostPath) {
+    WinFile file = WinFile::OpenExisting(hostPath, true);
+    uint64_t size = 0;
+    return file.Size(size) && file.SetSize(size / 2);
 }
 
 bool SpiRangeOk(const BoardConfig& config, unsigned address, int length) {
@@ -275,11 +297,11 @@ LM800API int WINAPI fmWrite(int hBoard, int hFile, const void* buffer, int lengt
             return kError;
         if (length == 0)
             return 0;
+        const uint32_t count = PartOf(static_cast<uint32_t>(length), call.BeginChange());
         WinFile host = WinFile::OpenExisting(file->hostPath, true);
-        if (!host.WriteAt(file->position, buffer, static_cast<uint32_t>(length)))
+        if (count > 0 && !host.WriteAt(file->position, buffer, count))
             return kError;
-        file->position += static_cast<uint32_t>(length);
-        call.FlashChanged();
+        file->position += count;
         return 0;
     });
 }
@@ -297,11 +319,13 @@ LM800API int WINAPI fmDelete(int hBoard, const char* boardPath) {
     call.Args().Number(hBoard).Text(boardPath);
     return call.RunOnBoard(hBoard, [&] {
         std::string host;
-        if (!BoardFileHostPath(call.Dir(), boardPath, host) || !FileExists(host) ||
-            !DeleteFileA(host.c_str()))
+        if (!BoardFileHostPath(call.Dir(), boardPath, host) || !FileExists(host))
             return kError;
-        call.FlashChanged();
-        return 0;
+        if (call.BeginChange() == Extent::Part) {
+            KeepFirstPart(host);
+            return kError;
+        }
+        return DeleteFileA(host.c_str()) ? 0 : kError;
     });
 }
 
@@ -314,9 +338,11 @@ LM800API int WINAPI fmFileCopy(int hBoard, int zero, const char* pcPath, const c
         if (zero != 0 || pcPath == nullptr || !BoardFileHostPath(call.Dir(), boardPath, host) ||
             !ReadWholeFile(ToWindowsPath(pcPath), content))
             return kError;
-        if (!WriteWholeFile(host, content))
+        // Part-way, the board file holds the first part of the new content.
+        const Extent extent = call.BeginChange();
+        content.resize(PartOf(static_cast<uint32_t>(content.size()), extent));
+        if (!WriteWholeFile(host, content) || extent == Extent::Part)
             return kError;
-        call.FlashChanged();
         if (IsCommandFile(call.Config(), boardPath) && content.size() >= 8) {
             call.Config().commandVersion = WordAt(content, 4);
             if (!SaveConfig(call.Dir(), call.Config()))
@@ -331,18 +357,20 @@ LM800API int WINAPI fmWriteProgram(int hBoard, const char* pcPath) {
     BoardCall call(Session(), "fmWriteProgram");
     call.Args().Number(hBoard).Text(pcPath);
     return call.RunOnBoard(hBoard, [&] {
+        FlashImage flash = MainFlash(call);
         std::string image;
         if (pcPath == nullptr || !ReadWholeFile(ToWindowsPath(pcPath), image) ||
-            image.size() < 256 || image.size() > kMainFlashSize)
+            image.size() < 256 || image.size() > flash.Size())
             return kError;
         const uint32_t length = static_cast<uint32_t>(image.size());
         const uint32_t sectors = (length + kMainSectorSize - 1) / kMainSectorSize;
-        FlashImage flash = MainFlashOf(call.Dir());
+        // Part-way, every sector the image covers is erased and the first
+        // part of the image programmed: the boot ROM is gone either way.
+        const Extent extent = call.BeginChange();
         bool verified = false;
-        if (!flash.Erase(0, sectors * kMainSectorSize))
-            return kError;
-        call.FlashChanged();
-        if (!flash.Program(0, image.data(), length, verified) || !verified)
+        if (!flash.Erase(0, sectors * kMainSectorSize) ||
+            !flash.Program(0, image.data(), PartOf(length, extent), verified) || !verified ||
+            extent == Extent::Part)
             return kError;
         call.Config().romVersion = WordAt(image, 4);
         return SaveConfig(call.Dir(), call.Config()) ? 0 : kError;
@@ -356,9 +384,10 @@ LM800API int WINAPI fmReadDataBuffer(int hBoard, void* buffer, unsigned address,
     BoardCall call(Session(), "fmReadDataBuffer");
     call.Args().Number(hBoard).Address(address).Number(units);
     return call.RunOnBoard(hBoard, [&] {
-        if (!MainRangeOk(buffer, address, units))
+        FlashImage flash = MainFlash(call);
+        if (!MainRangeOk(flash, buffer, address, units))
             return kError;
-        return MainFlashOf(call.Dir()).Read(address, buffer, 2u * units) ? 0 : kError;
+        return flash.Read(address, buffer, 2u * units) ? 0 : kError;
     });
 }
 
@@ -367,12 +396,18 @@ LM800API int WINAPI fmWriteDataBuffer(int hBoard, const void* buffer, unsigned a
     BoardCall call(Session(), "fmWriteDataBuffer");
     call.Args().Number(hBoard).Address(address).Number(units);
     return call.RunOnBoard(hBoard, [&] {
-        bool verified = false;
-        if (!MainRangeOk(buffer, address, units) ||
-            !MainFlashOf(call.Dir()).Program(address, buffer, 2u * units, verified))
+        FlashImage flash = MainFlash(call);
+        if (!MainRangeOk(flash, buffer, address, units))
             return kError;
-        call.FlashChanged();
-        return verified ? 0 : kError;
+        const uint32_t bytes = 2u * PartOf(static_cast<uint32_t>(units), call.BeginChange());
+        bool verified = false;
+        if (!flash.Program(address, buffer, bytes, verified))
+            return kError;
+        if (!verified) {
+            call.IllegalNorOp(kSetsBits);
+            return kError;
+        }
+        return 0;
     });
 }
 
@@ -381,11 +416,15 @@ LM800API int WINAPI fmSectorErase(int hBoard, unsigned address) {
     BoardCall call(Session(), "fmSectorErase");
     call.Args().Number(hBoard).Address(address);
     return call.RunOnBoard(hBoard, [&] {
-        if (address % kMainSectorSize != 0 || address >= kMainFlashSize ||
-            !MainFlashOf(call.Dir()).Erase(address, kMainSectorSize))
+        if (address % kMainSectorSize != 0) {
+            call.IllegalNorOp(Misaligned(kMainSectorSize));
             return kError;
-        call.FlashChanged();
-        return 0;
+        }
+        FlashImage flash = MainFlash(call);
+        if (address >= flash.Size())
+            return kError;
+        const uint32_t length = PartOf(kMainSectorSize, call.BeginChange());
+        return flash.Erase(address, length) ? 0 : kError;
     });
 }
 
@@ -421,8 +460,7 @@ LM800API int WINAPI SPIFLASH_read_data(int hBoard, unsigned address, void* buffe
         if (!call.Session().SpiOpen() || buffer == nullptr ||
             !SpiRangeOk(call.Config(), address, length))
             return kError;
-        FlashImage spi = SpiFlashOf(call.Dir(), call.Config().spiSize);
-        return spi.Read(address, buffer, static_cast<uint32_t>(length)) ? 0 : kError;
+        return SpiFlash(call).Read(address, buffer, static_cast<uint32_t>(length)) ? 0 : kError;
     });
 }
 
@@ -433,26 +471,37 @@ LM800API int WINAPI SPIFLASH_page_program(int hBoard, unsigned address, const vo
     call.Args().Number(hBoard).Address(address).Number(length);
     return call.RunOnBoard(hBoard, [&] {
         if (!call.Session().SpiOpen() || buffer == nullptr ||
-            !SpiRangeOk(call.Config(), address, length) ||
-            address % kSpiPageSize + static_cast<uint32_t>(length) > kSpiPageSize)
+            !SpiRangeOk(call.Config(), address, length))
             return kError;
-        FlashImage spi = SpiFlashOf(call.Dir(), call.Config().spiSize);
+        // A real part wraps round to the start of the page; refusing it shows the mistake.
+        if (address % kSpiPageSize + static_cast<uint32_t>(length) > kSpiPageSize) {
+            call.IllegalNorOp("page program crosses a " + Hex(kSpiPageSize) + "-byte page");
+            return kError;
+        }
+        const uint32_t bytes = PartOf(static_cast<uint32_t>(length), call.BeginChange());
         bool verified = false;
-        if (!spi.Program(address, buffer, static_cast<uint32_t>(length), verified))
+        if (!SpiFlash(call).Program(address, buffer, bytes, verified))
             return kError;
-        call.FlashChanged();
-        return verified ? 0 : kError;
+        if (!verified) {
+            call.IllegalNorOp(kSetsBits);
+            return kError;
+        }
+        return 0;
     });
 }
 
 namespace {
 
 int SpiErase(BoardCall& call, unsigned address, uint32_t unit) {
-    if (!call.Session().SpiOpen() || address % unit != 0 || address >= call.Config().spiSize ||
-        !SpiFlashOf(call.Dir(), call.Config().spiSize).Erase(address, unit))
+    if (!call.Session().SpiOpen())
         return kError;
-    call.FlashChanged();
-    return 0;
+    if (address % unit != 0) {
+        call.IllegalNorOp(Misaligned(unit));
+        return kError;
+    }
+    if (address >= call.Config().spiSize)
+        return kError;
+    return SpiFlash(call).Erase(address, PartOf(unit, call.BeginChange())) ? 0 : kError;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "boardclock.h"
 #include "boardconfig.h"
+#include "flashimage.h"
 #include "simboard.h"
 #include "winfile.h"
 
@@ -152,7 +153,9 @@ int Show(const std::string& dir, const Args& args) {
                     config.clockOffsetMs);
     else
         std::printf("board clock:          out of range (offset %lld ms)\n", config.clockOffsetMs);
+    std::printf("main flash size:      %s\n", Hex(MainFlashSizeFor(type)).c_str());
     std::printf("SPI flash size:       %s\n", Hex(config.spiSize).c_str());
+    std::printf("illegal NOR ops:      %d\n", config.illegalNorOps);
 
     uint8_t block[kProductDataSize];
     uint32_t mainAddress = ProductDataMainAddress(type);
@@ -191,6 +194,10 @@ int Show(const std::string& dir, const Args& args) {
         std::printf("  power_cut_after=%d\n", config.powerCutAfter);
         any = true;
     }
+    if (config.powerCutInside != 0) {
+        std::printf("  power_cut_inside=%d\n", config.powerCutInside);
+        any = true;
+    }
     if (!any)
         std::printf("  (none)\n");
     return kOk;
@@ -207,7 +214,12 @@ int Set(const std::string& dir, const Args& args) {
         if (!ApplyConfigLine(line, config, &reason))
             return Error(reason, kUsage);
     }
-    return SaveBoard(dir, config);
+    int saved = SaveBoard(dir, config);
+    // A new board type may have a larger main flash: extend the image now, so
+    // that show and product see the whole of it before the library runs.
+    if (saved == kOk && !MainFlashOf(dir, config.BoardType()).Repair(true))
+        return Error("cannot resize mainflash.bin in " + dir);
+    return saved;
 }
 
 int Product(const std::string& dir, const Args& args) {
@@ -304,13 +316,14 @@ int Trace(const std::string& dir, const Args& args) {
 int Fault(const std::string& dir, const Args& args) {
     BoardConfig config;
     if (args.empty())
-        return Error("fault needs add <Function>:<n>:<result> or clear", kUsage);
+        return Error("fault needs add <Function>:<n>:<result>[:partial] or clear", kUsage);
     if (!LoadBoard(dir, config))
         return kFailed;
     if (args[0] == "add" && args.size() == 2) {
         simboard::Fault fault;
         if (!ParseFault(args[1], fault))
-            return Error("bad fault (expected <Function>:<n>:<result>): " + args[1], kUsage);
+            return Error("bad fault (expected <Function>:<n>:<result>[:partial]): " + args[1],
+                         kUsage);
         config.faults.push_back(fault);
         return SaveBoard(dir, config);
     }
@@ -319,9 +332,23 @@ int Fault(const std::string& dir, const Args& args) {
         config.enumError = 0;
         config.openError = 0;
         config.powerCutAfter = 0;
+        config.powerCutInside = 0;
         return SaveBoard(dir, config);
     }
-    return Error("fault needs add <Function>:<n>:<result> or clear", kUsage);
+    return Error("fault needs add <Function>:<n>:<result>[:partial] or clear", kUsage);
+}
+
+int Illegal(const std::string& dir, const Args& args) {
+    BoardConfig config;
+    if (!LoadBoard(dir, config))
+        return kFailed;
+    if (args.size() == 1 && args[0] == "--clear")
+        return ClearIllegalNorOps(dir) ? kOk : Error("cannot clear the illegal NOR operations");
+    if (!args.empty())
+        return Error("illegal takes only --clear", kUsage);
+    for (const std::string& line : ReadIllegalNorLog(dir))
+        std::printf("%s\n", line.c_str());
+    return kOk;
 }
 
 int Clock(const std::string& dir, const Args& args) {

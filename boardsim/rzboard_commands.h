@@ -21,6 +21,7 @@ int Product(const std::string& dir, const Args& args);
 int File(const std::string& dir, const Args& args);
 int Trace(const std::string& dir, const Args& args);
 int Fault(const std::string& dir, const Args& args);
+int Illegal(const std::string& dir, const Args& args);
 int Clock(const std::string& dir, const Args& args);
 
 // Prints "rzboard: <message>" to stderr and returns `code`.

@@ -43,6 +43,20 @@ std::string ToWindowsPath(const std::string& dir) {
     return path;
 }
 
+uint32_t MainFlashSizeFor(uint32_t boardType) {
+    // Type 0x201 keeps its product data copy at 0x17FFC00, in the last 64 KiB
+    // sector of a 24 MiB part. The other types keep it in the boot sector at
+    // 0xC00 and write their boot ROM image from address 0, so nothing they
+    // use lies high: they get a common small part of 4 MiB, and an access
+    // past the few sectors they use shows as a failure, not as a quiet write.
+    return boardType == 0x201 ? kMainFlashSize201 : kMainFlashSizeSmall;
+}
+
+uint32_t MainFlashSize(const std::string& dir) {
+    BoardConfig config;
+    return LoadConfig(dir, config) ? MainFlashSizeFor(config.BoardType()) : 0;
+}
+
 uint32_t ProductDataMainAddress(uint32_t boardType) {
     return boardType == 0x201 ? 0x17FFC00 : 0xC00;
 }
@@ -97,7 +111,7 @@ bool CreateBoard(const std::string& dir, const CreateOptions& options) {
         return false;
 
     const std::vector<uint8_t> product = MakeProductData(options.boardType, options.mac);
-    FlashImage main = MainFlashOf(windowsDir);
+    FlashImage main = MainFlashOf(windowsDir, options.boardType);
     if (!main.CreateErased() ||
         !main.WriteRaw(ProductDataMainAddress(options.boardType), product.data(), kProductDataSize))
         return false;
@@ -121,11 +135,15 @@ bool CreateBoard(const std::string& dir, const CreateOptions& options) {
 }
 
 bool ReadMainFlash(const std::string& dir, uint32_t address, void* buffer, uint32_t length) {
-    return MainFlashOf(dir).Read(address, buffer, length);
+    BoardConfig config;
+    return LoadConfig(dir, config) &&
+           MainFlashOf(dir, config.BoardType()).Read(address, buffer, length);
 }
 
 bool WriteMainFlash(const std::string& dir, uint32_t address, const void* buffer, uint32_t length) {
-    return MainFlashOf(dir).WriteRaw(address, buffer, length);
+    BoardConfig config;
+    return LoadConfig(dir, config) &&
+           MainFlashOf(dir, config.BoardType()).WriteRaw(address, buffer, length);
 }
 
 bool ReadSpiFlash(const std::string& dir, uint32_t address, void* buffer, uint32_t length) {

@@ -4,11 +4,15 @@
 // One folder is one board:
 //   board.ini      text, one "key=value" a line (see BoardConfig)
 //   sys\           the board file system ("sys:\name" is sys\name)
-//   mainflash.bin  main flash, kMainFlashSize bytes (sparse; erased = 0xFF)
-//                  stored with every byte inverted, so that erased flash is a
-//                  hole of zeros in the file; read it through ReadMainFlash
+//   mainflash.bin  main flash, MainFlashSizeFor(board type) bytes (sparse;
+//                  erased = 0xFF) stored with every byte inverted, so that
+//                  erased flash is a hole of zeros in the file; read it
+//                  through ReadMainFlash. A larger file (a board made when
+//                  every image was 32 MiB, or one whose type was changed) is
+//                  kept as it is and only its first bytes are the flash.
 //   spiflash.bin   SPI flash, BoardConfig::spiSize bytes (erased = 0xFF)
 //   trace.log      one line per library call: Name(arg, arg, ...) = result
+//   illegal_nor.log one line per operation that broke a NOR flash rule
 //
 // The DLL reads the folder named by the environment variable LM800SIM_DIR
 // (a Windows path, or a Unix path that is taken as Z:\...). Every call reads
@@ -22,9 +26,6 @@
 
 namespace simboard {
 
-// 32 MiB: the product data write-back on a type 0x201 board reads and
-// rewrites 128 KiB from 0x17F0000, past 24 MiB.
-constexpr uint32_t kMainFlashSize = 0x2000000;
 constexpr uint32_t kMainSectorSize = 0x10000;  // fmSectorErase unit
 constexpr uint32_t kSpiDefaultSize = 0x100000; // 1 MiB
 constexpr uint32_t kSpiSectorSize = 0x1000;
@@ -33,12 +34,22 @@ constexpr uint32_t kSpiPageSize = 0x100;
 constexpr uint32_t kProductDataSpiAddress = 0xFC00;
 constexpr int kPowerCutExitCode = 0xDEAD; // process exit code of a power cut
 
+// The main flash of a board type: the smallest part that holds every address
+// the firmware of that type uses (see MainFlashSizeFor).
+constexpr uint32_t kMainFlashSize201 = 0x1800000;  // 24 MiB
+constexpr uint32_t kMainFlashSizeSmall = 0x400000; // 4 MiB
+uint32_t MainFlashSizeFor(uint32_t boardType);
+
 // One injected failure: the n-th call (1-based, counted from OpenIPDev) of
-// `function` returns `result` and does nothing.
+// `function` returns `result`. A plain fault changes nothing. A partial one
+// on a call that changes the flash or a board file first does part of its
+// change, as a NOR part that fails or loses power part-way does (see
+// PartialExtent in boardcall.h); on any other call it is a plain fault.
 struct Fault {
     std::string function;
     int nthCall = 1;
     int result = -1;
+    bool partial = false;
 };
 
 struct BoardConfig {
@@ -53,7 +64,9 @@ struct BoardConfig {
     int enumError = 0; // nonzero: EnumAttachIPDev fails, GetIPLastError = this
     int openError = 0; // nonzero: OpenIPDev fails, GetIPLastError = this
     std::vector<Fault> faults;
-    int powerCutAfter = 0; // nonzero: the process ends after this many flash changes
+    int powerCutAfter = 0;  // nonzero: the process ends after this many flash changes
+    int powerCutInside = 0; // nonzero: the process ends part-way through this flash change
+    int illegalNorOps = 0;  // operations so far that broke a NOR rule (see illegal_nor.log)
 
     uint32_t BoardType() const { return boardWord >> 20; }
 };
@@ -84,7 +97,9 @@ std::vector<uint8_t> MakeProductData(uint32_t boardType, const uint8_t mac[6]);
 // Main-flash address of the product data copy of a board type (0xC00 or 0x17FFC00).
 uint32_t ProductDataMainAddress(uint32_t boardType);
 
-// Raw image access, for tests and the companion (no NOR rules applied).
+// Raw image access, for tests and the companion (no NOR rules applied). The
+// main flash is as large as the board type's (MainFlashSize).
+uint32_t MainFlashSize(const std::string& dir);
 bool ReadMainFlash(const std::string& dir, uint32_t address, void* buffer, uint32_t length);
 bool WriteMainFlash(const std::string& dir, uint32_t address, const void* buffer, uint32_t length);
 bool ReadSpiFlash(const std::string& dir, uint32_t address, void* buffer, uint32_t length);
@@ -125,5 +140,13 @@ std::vector<uint8_t> MakeOldBootImage(uint32_t spiAddress);
 
 // Names of the files in the board file system.
 std::vector<std::string> ListBoardFiles(const std::string& dir);
+
+// Operations that broke a NOR flash rule: programming that needed a bit to go
+// from 0 to 1, an erase at a misaligned address, an SPI page program that
+// crossed its page. The count is board.ini's illegal_nor_ops (-1 when
+// board.ini cannot be read); the log names each one.
+int CountIllegalNorOps(const std::string& dir);
+std::vector<std::string> ReadIllegalNorLog(const std::string& dir);
+bool ClearIllegalNorOps(const std::string& dir);
 
 } // namespace simboard

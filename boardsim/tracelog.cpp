@@ -35,14 +35,18 @@ TraceLine& TraceLine::Text(const char* value) {
     return *this;
 }
 
-std::string TraceLine::Format(long long result) const {
-    std::string line = m_function + "(";
+std::string TraceLine::Call() const {
+    std::string call = m_function + "(";
     for (size_t i = 0; i < m_args.size(); ++i) {
         if (i > 0)
-            line += ", ";
-        line += m_args[i];
+            call += ", ";
+        call += m_args[i];
     }
-    return line + ") = " + std::to_string(result);
+    return call + ")";
+}
+
+std::string TraceLine::Format(long long result) const {
+    return Call() + " = " + std::to_string(result);
 }
 
 bool AppendTraceLine(const std::string& dir, const std::string& line) {

@@ -10,7 +10,9 @@
 
 namespace simboard {
 
-// The line written when the simulated power is cut.
+// The line written when the simulated power is cut after a call; a cut
+// inside a call writes "POWER CUT inside Name(arg, arg)" instead of the
+// call's own line.
 constexpr const char kPowerCutLine[] = "POWER CUT";
 
 // Builds one trace line: numbers in decimal, flash addresses in 0x hex,
@@ -21,6 +23,8 @@ public:
     TraceLine& Number(long long value);
     TraceLine& Address(uint32_t value);
     TraceLine& Text(const char* value);
+    // "Name(arg, arg)" and the whole line "Name(arg, arg) = result".
+    std::string Call() const;
     std::string Format(long long result) const;
     const std::string& Function() const { return m_function; }
 

@@ -6,7 +6,12 @@
 //                                           0 when all succeed, 100 + i when
 //                                           change i fails
 //   boardsim_child read-main <address>      exits with the 16-bit word there
+//   boardsim_child change <Function> <pc-folder>
+//                                           runs the fixed change of that
+//                                           function (flashchanges.h); 0 when
+//                                           it succeeds, 1 when it fails
 #include "boardlib/lm800mul.h"
+#include "flashchanges.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -56,17 +61,19 @@ int ReadMain(int h, unsigned address) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3)
+    if (argc != 3 && argc != 4)
         return 2;
     int h = OpenBoard();
     if (h == 0)
         return kNoBoard;
     unsigned long value = std::strtoul(argv[2], nullptr, 0);
     int code = 2;
-    if (std::strcmp(argv[1], "flash-sequence") == 0)
+    if (argc == 3 && std::strcmp(argv[1], "flash-sequence") == 0)
         code = FlashSequence(h, static_cast<int>(value));
-    else if (std::strcmp(argv[1], "read-main") == 0)
+    else if (argc == 3 && std::strcmp(argv[1], "read-main") == 0)
         code = ReadMain(h, static_cast<unsigned>(value));
+    else if (argc == 4 && std::strcmp(argv[1], "change") == 0)
+        code = flashchanges::Run(argv[2], h, argv[3]) == 0 ? 0 : 1;
     CloseIPDev(h);
     return code;
 }

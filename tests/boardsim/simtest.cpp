@@ -43,7 +43,7 @@ uint64_t Fnv(const std::vector<uint8_t>& bytes) {
 } // namespace
 
 uint64_t MainDigest(const std::string& dir) {
-    return Fnv(Main(dir, 0, simboard::kMainFlashSize));
+    return Fnv(Main(dir, 0, simboard::MainFlashSize(dir)));
 }
 
 uint64_t SpiDigest(const std::string& dir) {

@@ -58,11 +58,6 @@ TEST(Enumeration, DamagedFoldersMeanNoBoard) {
          [](const std::string& d) {
              simboard::WinFile::OpenExisting(d + "\\spiflash.bin", true).SetSize(0x100001);
          }},
-        {"main image too large",
-         [](const std::string& d) {
-             simboard::WinFile::OpenExisting(d + "\\mainflash.bin", true)
-                 .SetSize(simboard::kMainFlashSize + 2);
-         }},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.what);

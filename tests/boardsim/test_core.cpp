@@ -22,8 +22,10 @@ TEST(BoardIni, EveryKeySurvivesARoundTrip) {
     config.spiSize = 0x200000;
     config.enumError = 0x20104;
     config.openError = -1;
-    config.faults = {{"fmWrite", 2, -1}, {"SPIFLASH_open", 1, 0x20101}};
+    config.faults = {{"fmWrite", 2, -1}, {"SPIFLASH_open", 1, 0x20101, true}};
     config.powerCutAfter = 5;
+    config.powerCutInside = 6;
+    config.illegalNorOps = 2;
 
     BoardConfig back;
     ASSERT_TRUE(ParseConfig(FormatConfig(config), back));
@@ -41,17 +43,23 @@ TEST(BoardIni, EveryKeySurvivesARoundTrip) {
     EXPECT_EQ(back.faults[1].function, "SPIFLASH_open");
     EXPECT_EQ(back.faults[1].nthCall, 1);
     EXPECT_EQ(back.faults[1].result, 0x20101);
+    EXPECT_FALSE(back.faults[0].partial);
+    EXPECT_TRUE(back.faults[1].partial);
     EXPECT_EQ(back.powerCutAfter, 5);
+    EXPECT_EQ(back.powerCutInside, 6);
+    EXPECT_EQ(back.illegalNorOps, 2);
 }
 
 TEST(BoardIni, WrittenTextIsExact) {
     BoardConfig config;
-    config.faults = {{"fmRead", 3, -2}};
+    config.faults = {{"fmRead", 3, -2}, {"fmSectorErase", 1, -1, true}};
     EXPECT_EQ(FormatConfig(config), "board_word=0x20000000\r\ncommand_version=0x100\r\n"
                                     "rom_version=0x100\r\nboard_no=0\r\nclock_offset_ms=0\r\n"
                                     "reset_count=0\r\ncommand_file=RZSYS.BIN\r\n"
                                     "spi_size=0x100000\r\nenum_error=0x0\r\nopen_error=0x0\r\n"
-                                    "fail=fmRead:3:-2\r\npower_cut_after=0\r\n");
+                                    "fail=fmRead:3:-2\r\nfail=fmSectorErase:1:-1:partial\r\n"
+                                    "power_cut_after=0\r\npower_cut_inside=0\r\n"
+                                    "illegal_nor_ops=0\r\n");
 }
 
 TEST(BoardIni, MissingKeysKeepDefaultsAndUnknownKeysAreIgnored) {
@@ -65,10 +73,23 @@ TEST(BoardIni, MissingKeysKeepDefaultsAndUnknownKeysAreIgnored) {
 
 TEST(BoardIni, MalformedLinesAreRejected) {
     const char* const kBad[] = {
-        "board_word=zz",     "board_word=0x123456789", "board_no=abc",
-        "spi_size=0x1000",   "spi_size=0x18000",       "power_cut_after=-1",
-        "fail=fmWrite:0:-1", "fail=fmWrite:1",         "fail=:1:-1",
-        "just some text",    "command_file=a\\b",      "rom_version=0x100000000",
+        "board_word=zz",
+        "board_word=0x123456789",
+        "board_no=abc",
+        "spi_size=0x1000",
+        "spi_size=0x18000",
+        "power_cut_after=-1",
+        "fail=fmWrite:0:-1",
+        "fail=fmWrite:1",
+        "fail=:1:-1",
+        "just some text",
+        "command_file=a\\b",
+        "rom_version=0x100000000",
+        "fail=fmWrite:1:-1:half",
+        "fail=fmWrite:1:-1:partial:x",
+        "fail=fmWrite:1:-1:",
+        "power_cut_inside=-1",
+        "illegal_nor_ops=x",
     };
     for (const char* line : kBad) {
         SCOPED_TRACE(line);
@@ -199,7 +220,7 @@ TEST(NewBoard, Type200HoldsBothCopiesBootImagesAndBootIni) {
     EXPECT_EQ(Spi(dir.Path(), 0xFC00, 256), product);
     EXPECT_EQ(Main(dir.Path(), 0, 0xC00), Filled(0xC00, 0xFF));
     EXPECT_EQ(Main(dir.Path(), 0xD00, 0x100), Filled(0x100, 0xFF));
-    EXPECT_EQ(Main(dir.Path(), kMainFlashSize - 16, 16), Filled(16, 0xFF));
+    EXPECT_EQ(Main(dir.Path(), kMainFlashSizeSmall - 16, 16), Filled(16, 0xFF));
     std::vector<uint8_t> boot = MakeOldBootImage(0);
     EXPECT_EQ(Spi(dir.Path(), 0, static_cast<uint32_t>(boot.size())), boot);
     std::vector<uint8_t> boot2 = MakeOldBootImage(0x10000);
@@ -232,12 +253,12 @@ TEST(NewBoard, RawAccessRefusesRangesOutsideTheImages) {
     testboard::TempDir dir;
     ASSERT_TRUE(CreateBoard(dir.Path()));
     uint8_t bytes[16] = {};
-    EXPECT_FALSE(ReadMainFlash(dir.Path(), kMainFlashSize - 8, bytes, 16));
+    EXPECT_FALSE(ReadMainFlash(dir.Path(), kMainFlashSizeSmall - 8, bytes, 16));
     EXPECT_FALSE(WriteMainFlash(dir.Path(), 0xFFFFFFF8u, bytes, 16));
     EXPECT_FALSE(ReadSpiFlash(dir.Path(), kSpiDefaultSize, bytes, 1));
     EXPECT_FALSE(WriteSpiFlash(dir.Path(), kSpiDefaultSize - 1, bytes, 2));
-    EXPECT_TRUE(WriteMainFlash(dir.Path(), kMainFlashSize - 16, bytes, 16));
-    EXPECT_EQ(Main(dir.Path(), kMainFlashSize - 16, 16), Filled(16, 0));
+    EXPECT_TRUE(WriteMainFlash(dir.Path(), kMainFlashSizeSmall - 16, bytes, 16));
+    EXPECT_EQ(Main(dir.Path(), kMainFlashSizeSmall - 16, 16), Filled(16, 0));
 }
 
 TEST(TraceFormat, LinesAreBuiltAndParsedBack) {

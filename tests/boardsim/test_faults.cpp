@@ -77,13 +77,20 @@ namespace {
 
 // The flash-sequence job of the child: change i goes to address 0x20000 +
 // i * 0x100, SPI for even i (bytes 0xA0 + i), main flash for odd i (0xB0 + i).
+std::vector<uint8_t> SequencePage(const std::string& dir, int i) {
+    uint32_t address = 0x20000 + static_cast<uint32_t>(i) * 0x100;
+    return i % 2 == 0 ? Spi(dir, address, 256) : Main(dir, address, 256);
+}
+
+uint8_t SequenceByte(int i) {
+    return static_cast<uint8_t>(i % 2 == 0 ? 0xA0 + i : 0xB0 + i);
+}
+
 int LandedChanges(const std::string& dir, int attempted) {
     int landed = 0;
     for (int i = 0; i < attempted; ++i) {
-        uint32_t address = 0x20000 + static_cast<uint32_t>(i) * 0x100;
-        std::vector<uint8_t> bytes = i % 2 == 0 ? Spi(dir, address, 256) : Main(dir, address, 256);
-        uint8_t expected = static_cast<uint8_t>(i % 2 == 0 ? 0xA0 + i : 0xB0 + i);
-        if (bytes == Filled(256, expected))
+        std::vector<uint8_t> bytes = SequencePage(dir, i);
+        if (bytes == Filled(256, SequenceByte(i)))
             ++landed;
         else
             EXPECT_EQ(bytes, Filled(256, 0xFF)) << "change " << i << " half done";
@@ -119,4 +126,39 @@ TEST(PowerCut, WithoutItTheSequenceCompletes) {
     EXPECT_EQ(RunProgram("boardsim_child.exe", "flash-sequence 6"), 0u);
     EXPECT_EQ(LandedChanges(board.Dir(), 6), 6);
     EXPECT_EQ(simboard::ReadTrace(board.Dir()).back().line, "CloseIPDev(1) = 0");
+}
+
+TEST(PowerCut, InsideTheNthFlashChangeTheEarlierOnesAreWholeAndItIsHalfDone) {
+    for (int n : {1, 4}) {
+        SCOPED_TRACE(n);
+        testboard::TempBoard board;
+        auto config = board.Config();
+        config.powerCutInside = n;
+        board.SetConfig(config);
+        EXPECT_EQ(RunProgram("boardsim_child.exe", "flash-sequence 6"),
+                  static_cast<DWORD>(simboard::kPowerCutExitCode));
+        EXPECT_EQ(LandedChanges(board.Dir(), n - 1), n - 1);
+        std::vector<uint8_t> half = Filled(256, 0xFF);
+        std::fill(half.begin(), half.begin() + 128, SequenceByte(n - 1));
+        EXPECT_EQ(SequencePage(board.Dir(), n - 1), half);
+        EXPECT_EQ(SequencePage(board.Dir(), n), Filled(256, 0xFF));
+        const std::string address = simboard::Hex(0x20000 + (n - 1) * 0x100);
+        EXPECT_EQ(simboard::ReadTrace(board.Dir()).back().line,
+                  n % 2 == 1 ? "POWER CUT inside SPIFLASH_page_program(1, " + address + ", 256)"
+                             : "POWER CUT inside fmWriteDataBuffer(1, " + address + ", 128)");
+    }
+}
+
+TEST(PowerCut, AChangeThatFailedPartWayCountsAsAFlashChange) {
+    testboard::TempBoard board;
+    auto config = board.Config();
+    config.faults = {{"fmSectorErase", 1, -9, true}};
+    config.powerCutAfter = 1;
+    board.SetConfig(config);
+    EXPECT_EQ(RunProgram("boardsim_child.exe", "change fmSectorErase unused"),
+              static_cast<DWORD>(simboard::kPowerCutExitCode));
+    auto trace = simboard::ReadTrace(board.Dir());
+    ASSERT_GE(trace.size(), 2u);
+    EXPECT_EQ(trace[trace.size() - 2].line, "fmSectorErase(1, 0x30000) = -9");
+    EXPECT_EQ(trace.back().line, "POWER CUT");
 }

@@ -50,13 +50,13 @@ TEST_F(MainFlash, SectorEraseClearsExactlyOneSector) {
     EXPECT_EQ(Main(board.Dir(), 0x60000, 0x10000), Filled(0x10000, 0xFF));
     EXPECT_EQ(Main(board.Dir(), 0x70000, 0x10000), Filled(0x10000, 0x00));
     // The last sector of the flash can be erased too.
-    EXPECT_EQ(fmSectorErase(h, simboard::kMainFlashSize - 0x10000), 0);
+    EXPECT_EQ(fmSectorErase(h, simboard::MainFlashSize(board.Dir()) - 0x10000), 0);
 }
 
 TEST_F(MainFlash, BadAddressesAndCountsFailWithoutTouchingTheImage) {
     const uint64_t before = MainDigest(board.Dir());
     std::vector<uint8_t> buffer(0x100, 0x00);
-    const uint32_t end = simboard::kMainFlashSize;
+    const uint32_t end = simboard::MainFlashSize(board.Dir());
     struct Case {
         const char* what;
         unsigned address;

@@ -116,7 +116,7 @@ TEST(Rzboard, ErrorsAreClearAndExitNonZero) {
         {"set " + b + " colour=blue", 2, "rzboard: unknown key: colour\n"},
         {"set " + b + " board_no=x", 2, "rzboard: bad value for board_no: x\n"},
         {"fault " + b + " add fmOpen:0:1", 2,
-         "rzboard: bad fault (expected <Function>:<n>:<result>): fmOpen:0:1\n"},
+         "rzboard: bad fault (expected <Function>:<n>:<result>[:partial]): fmOpen:0:1\n"},
         {"clock " + b + " set \"2035-02-30 00:00:00\"", 2,
          "rzboard: bad time (expected YYYY-MM-DD hh:mm:ss): 2035-02-30 00:00:00\n"},
         {"product " + b + " main --mac 01:02", 2,

@@ -113,6 +113,10 @@ Child::~Child() {
     }
 }
 
+int IllegalNorOps(const std::string& dir) {
+    return simboard::CountIllegalNorOps(dir);
+}
+
 bool StartChild(const std::string& exe, Child& child, const std::string& arguments) {
     std::string path = exe;
     if (path.find_first_of("\\/") == std::string::npos)

@@ -63,4 +63,10 @@ bool StartChild(const std::string& exe, Child& child, const std::string& argumen
 // Removes a folder tree; quiet on failure.
 void RemoveTree(const std::string& path);
 
+// How many operations on the board in `dir` broke a NOR flash rule
+// (programming a 0 bit to 1, a misaligned erase, an SPI page program across
+// its page) since it was made or last cleared; -1 when there is no board.
+// The descriptions are in simboard::ReadIllegalNorLog.
+int IllegalNorOps(const std::string& dir);
+
 } // namespace testboard
