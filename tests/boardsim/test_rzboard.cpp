@@ -39,6 +39,8 @@ TEST(Rzboard, CreateThenShow) {
     EXPECT_TRUE(HasLine(out, "command version:      0x456 (command file RZSYS.BIN)")) << out;
     EXPECT_TRUE(HasLine(out, "board number:         0")) << out;
     EXPECT_TRUE(HasLine(out, "reset count:          0")) << out;
+    EXPECT_TRUE(HasLine(out, "main flash size:      0x1800000")) << out;
+    EXPECT_TRUE(HasLine(out, "illegal NOR ops:      0")) << out;
     EXPECT_TRUE(HasLine(out, "product data main 0x17FFC00:  valid    MAC 00:11:22:33:44:56  "
                              "serial \"S22334456\"  model \"NRZ-Lm\""))
         << out;
@@ -78,16 +80,24 @@ TEST(Rzboard, SetFaultAndClock) {
               0u)
         << err;
     ASSERT_EQ(Rz("fault " + Quote(board.Dir()) + " add SPIFLASH_open:1:-1", &out, &err), 0u);
+    ASSERT_EQ(Rz("fault " + Quote(board.Dir()) + " add fmSectorErase:2:-4:partial", &out, &err), 0u)
+        << err;
+    ASSERT_EQ(Rz("set " + Quote(board.Dir()) + " power_cut_inside=3", &out, &err), 0u) << err;
     auto config = board.Config();
     EXPECT_EQ(config.boardNo, 4);
     EXPECT_EQ(config.romVersion, 0x200u);
-    ASSERT_EQ(config.faults.size(), 2u);
+    ASSERT_EQ(config.faults.size(), 3u);
     EXPECT_EQ(simboard::FormatFault(config.faults[1]), "SPIFLASH_open:1:-1");
+    EXPECT_TRUE(config.faults[2].partial);
+    EXPECT_EQ(config.powerCutInside, 3);
     ASSERT_EQ(Rz("show " + Quote(board.Dir()), &out), 0u);
-    EXPECT_TRUE(HasLine(out, "faults:\n  fail=fmOpen:2:0\n  fail=SPIFLASH_open:1:-1")) << out;
+    EXPECT_TRUE(HasLine(out, "faults:\n  fail=fmOpen:2:0\n  fail=SPIFLASH_open:1:-1\n"
+                             "  fail=fmSectorErase:2:-4:partial\n  power_cut_inside=3"))
+        << out;
 
     ASSERT_EQ(Rz("fault " + Quote(board.Dir()) + " clear"), 0u);
     EXPECT_TRUE(board.Config().faults.empty());
+    EXPECT_EQ(board.Config().powerCutInside, 0);
 
     ASSERT_EQ(Rz("clock " + Quote(board.Dir()) + " set \"2035-03-04 05:06:07\"", &out, &err), 0u)
         << err;
@@ -115,6 +125,9 @@ TEST(Rzboard, ErrorsAreClearAndExitNonZero) {
     const Case kCases[] = {
         {"set " + b + " colour=blue", 2, "rzboard: unknown key: colour\n"},
         {"set " + b + " board_no=x", 2, "rzboard: bad value for board_no: x\n"},
+        {"fault " + b + " add fmOpen:1:-1:half", 2,
+         "rzboard: bad fault (expected <Function>:<n>:<result>[:partial]): fmOpen:1:-1:half\n"},
+        {"illegal " + b + " --all", 2, "rzboard: illegal takes only --clear\n"},
         {"fault " + b + " add fmOpen:0:1", 2,
          "rzboard: bad fault (expected <Function>:<n>:<result>[:partial]): fmOpen:0:1\n"},
         {"clock " + b + " set \"2035-02-30 00:00:00\"", 2,
@@ -173,4 +186,45 @@ TEST(Rzboard, ProductDataAndFiles) {
     EXPECT_EQ(out, "EnumAttachIPDev() = 1\nOpenIPDev(0, 0) = 1\nCloseIPDev(1) = 0\n");
     ASSERT_EQ(Rz("trace " + b + " --clear"), 0u);
     EXPECT_TRUE(simboard::ReadTrace(board.Dir()).empty());
+}
+
+TEST(Rzboard, IllegalNorOperationsAreListedAndCleared) {
+    testboard::TempBoard board;
+    const std::string b = Quote(board.Dir());
+    int h = board.Open();
+    ASSERT_NE(h, 0);
+    EXPECT_EQ(fmSectorErase(h, 0x10100), -1);
+    CloseIPDev(h);
+    std::string out, err;
+    ASSERT_EQ(Rz("show " + b, &out), 0u);
+    EXPECT_TRUE(HasLine(out, "main flash size:      0x400000")) << out;
+    EXPECT_TRUE(HasLine(out, "illegal NOR ops:      1")) << out;
+    ASSERT_EQ(Rz("illegal " + b, &out, &err), 0u) << err;
+    EXPECT_EQ(out, "fmSectorErase(1, 0x10100): erase address not on a 0x10000-byte boundary\n");
+    ASSERT_EQ(Rz("illegal " + b + " --clear", &out, &err), 0u) << err;
+    EXPECT_EQ(testboard::IllegalNorOps(board.Dir()), 0);
+    EXPECT_TRUE(simboard::ReadIllegalNorLog(board.Dir()).empty());
+}
+
+TEST(Rzboard, SettingType201GrowsTheMainFlashAtOnce) {
+    testboard::TempBoard board;
+    std::string out, err;
+    ASSERT_EQ(Rz("set " + Quote(board.Dir()) + " board_word=0x20100000", &out, &err), 0u) << err;
+    EXPECT_EQ(simboard::MainFlashSize(board.Dir()), 0x1800000u);
+    ASSERT_EQ(Rz("product " + Quote(board.Dir()) + " main --mac 00:11:22:33:44:56", &out, &err), 0u)
+        << err;
+    const uint8_t mac[6] = {0x00, 0x11, 0x22, 0x33, 0x44, 0x56};
+    EXPECT_EQ(Main(board.Dir(), 0x17FFC00, 256), simboard::MakeProductData(0x201, mac));
+}
+
+TEST(Rzboard, HelpExplainsPartialFaultsAndPowerCuts) {
+    std::string out;
+    ASSERT_EQ(Rz("--help", &out), 0u);
+    for (const char* text :
+         {"fault <dir> add <Function>:<n>:<result>[:partial] | clear", "set power_cut_after=N",
+          "set power_cut_inside=N", "set illegal_nor_ops=N", "illegal <dir> [--clear]",
+          "The main flash is 24 MiB on type 0x201 and 4 MiB on the other types."}) {
+        SCOPED_TRACE(text);
+        EXPECT_NE(out.find(text), std::string::npos);
+    }
 }
