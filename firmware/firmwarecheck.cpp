@@ -7,7 +7,10 @@
 #include "firmware/firmwaremessages.h"
 #include "firmware/firmwarepause.h"
 #include "firmware/flashchanger.h"
+#include "firmware/flashwrite.h"
+#include "firmware/pendingrecovery.h"
 #include "firmware/productdata.h"
+#include "firmware/recoveryrecord.h"
 #include "firmware/spibootimage.h"
 #include "res/resource.h"
 
@@ -115,6 +118,10 @@ void FirmwareCheck::Run() {
 
     ReconcileProductData productData(m_hBoard, m_boardType);
     productData.ReadCopies();
+    // A write cut short at an earlier start is completed first; the copies
+    // are then read again as that left them.
+    if (CompletePendingRecovery(m_hBoard, m_boardType, productData))
+        productData.ReadCopies();
     if (HasBootRomCheck() && !CheckInstalledFiles())
         return;
     productData.Repair(m_bRomNewer);
@@ -183,20 +190,39 @@ FirmwareCheck::Next FirmwareCheck::RewriteBootRom(const ReconcileProductData& pr
     m_progress.SetText("ROMをアップグレードしています。");
     FirmwarePause(kShortPause);
     m_progress.Step(1);
+    // The library erases the boot sector, product data and all: the block to
+    // put back is kept on the PC until it is back in place.
+    RecoveryRecord record;
+    record.boardType = m_boardType;
+    record.productAddress = productData.MainAddress();
+    record.sector = record.productAddress & kMainSectorMask;
+    record.identity = *source;
+    if (!SaveRecoveryRecord(record)) {
+        ShowFirmwareError(kRecordSaveFailed);
+        m_progress.Destroy();
+        return Next::End;
+    }
     if (fmWriteProgram(m_hBoard, m_romPath) != 0) {
         ShowFirmwareError("プログラムの書き込みに失敗しました。");
+        // A write that failed may still have erased the boot sector.
+        WriteBackProductData(*source, productData.MainAddress());
         m_progress.Destroy();
         return Next::End;
     }
     m_progress.Step(1);
     m_bBoardUpdated = TRUE;
-    if (WriteFlashProductData(m_hBoard, source->bytes, productData.MainAddress(),
-                              kProductDataSize) != 0) {
-        ShowFirmwareError("製品固有データ書き込み時　FLASHライトに失敗しました。");
+    if (!WriteBackProductData(*source, productData.MainAddress())) {
         m_progress.Destroy();
         return Next::End;
     }
     return Next::Go;
+}
+
+bool FirmwareCheck::WriteBackProductData(const ProductData& block, DWORD address) {
+    if (WriteFlashProductData(m_hBoard, block.bytes, address, kProductDataSize, m_boardType) == 0)
+        return true;
+    ShowFirmwareError("製品固有データ書き込み時　FLASHライトに失敗しました。");
+    return false;
 }
 
 FirmwareCheck::Next FirmwareCheck::RewriteCommandFile() {

@@ -9,6 +9,7 @@
 
 class CFlashChanger;
 class ReconcileProductData;
+struct ProductData;
 
 // The 64-byte record that GetIPVersionInfo fills.
 struct FirmwareVersionInfo {
@@ -57,6 +58,9 @@ private:
     bool CheckHeader(const char* path, DWORD boardVersion, const char* mismatchFormat,
                      const char* shownName, BOOL& bNewer);
     Next RewriteBootRom(const ReconcileProductData& productData);
+    // Puts the product data block back into main flash; false (with the
+    // messages shown) when that failed.
+    bool WriteBackProductData(const ProductData& block, DWORD address);
     // Step 10 and the completion notice.
     Next RewriteCommandFile();
     bool DeleteBoardCommandFile(const char* boardPath);

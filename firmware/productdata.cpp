@@ -6,14 +6,15 @@
 #include "boardlib/lm800mul.h"
 #include "firmware/firmwarememory.h"
 #include "firmware/firmwaremessages.h"
+#include "firmware/flashwrite.h"
+#include "firmware/recoveryrecord.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
 
-constexpr DWORD kMainSectorMask = 0xFFFF0000;
-constexpr DWORD kMainWorkSize = 131072; // two 64 KiB sectors, in bytes
-constexpr int kMainWorkUnits = 65536;   // the same in 16-bit units
+constexpr DWORD kMainWorkSize = 2 * kMainSectorSize; // the sector and its read-back
 
 bool AllBytesAre(const BYTE* bytes, size_t length, BYTE value) {
     for (size_t i = 0; i < length; ++i) {
@@ -24,6 +25,8 @@ bool AllBytesAre(const BYTE* bytes, size_t length, BYTE value) {
 }
 
 } // namespace
+
+const char kRecordSaveFailed[] = "製品固有データライト時　復旧データの保存に失敗しました。";
 
 bool HasSpiProductData(DWORD boardType) {
     return boardType == kBoardType200 || boardType == kBoardType201;
@@ -70,10 +73,12 @@ int ReadSpiProductData(int hBoard, ProductData& block) {
     return 0;
 }
 
-int WriteFlashProductData(int hBoard, const void* block, DWORD address, DWORD length) {
+int WriteFlashProductData(int hBoard, const void* block, DWORD address, DWORD length,
+                          DWORD boardType) {
     const DWORD offset = address & ~kMainSectorMask;
-    if (block == nullptr || offset + length > kMainWorkSize)
+    if (block == nullptr || offset + length > kMainSectorSize)
         return -1;
+    // The sector image, and as much again for reading it back.
     BYTE* work = static_cast<BYTE*>(FirmwareAllocate(kMainWorkSize));
     if (work == nullptr) {
         ShowFirmwareError("製品固有データライト時　ワークメモリ確保に失敗しました。");
@@ -81,24 +86,45 @@ int WriteFlashProductData(int hBoard, const void* block, DWORD address, DWORD le
     }
     const DWORD sector = address & kMainSectorMask;
     int result = -1;
-    if (fmReadDataBuffer(hBoard, work, sector, kMainWorkUnits) != 0) {
+    if (fmReadDataBuffer(hBoard, work, sector, kMainSectorUnits) != 0) {
         ShowFirmwareError("製品固有データライト時　FLASHリードに失敗しました。");
     } else {
         std::memcpy(work + offset, block, length);
-        if (fmSectorErase(hBoard, sector) != 0) {
-            ShowFirmwareError("製品固有データライト時　FLASHセクタ消去に失敗しました。");
-        } else if (fmWriteDataBuffer(hBoard, work, sector, kMainWorkUnits) != 0) {
-            ShowFirmwareError("製品固有データライト時　FLASHセクタライトに失敗しました。");
-        } else {
-            result = 0;
-        }
+        RecoveryRecord record;
+        record.boardType = boardType;
+        record.productAddress = address;
+        record.sector = sector;
+        std::memcpy(record.identity.bytes, block, std::min(length, kProductDataSize));
+        record.image.assign(work, work + kMainSectorSize);
+        result = WriteMainSectorSafely(hBoard, record, work + kMainSectorSize);
     }
     FirmwareFree(work);
     return result;
 }
 
+int WriteMainSectorSafely(int hBoard, const RecoveryRecord& record, BYTE* readBack) {
+    // Nothing is erased before the image is safe on the PC as well.
+    if (!SaveRecoveryRecord(record)) {
+        ShowFirmwareError(kRecordSaveFailed);
+        return -1;
+    }
+    switch (WriteMainSector(hBoard, record.sector, record.image.data(), readBack)) {
+        case FlashWriteFailure::Erase:
+            ShowFirmwareError("製品固有データライト時　FLASHセクタ消去に失敗しました。");
+            return -1;
+        case FlashWriteFailure::Write:
+            ShowFirmwareError("製品固有データライト時　FLASHセクタライトに失敗しました。");
+            return -1;
+        case FlashWriteFailure::None:
+            break;
+    }
+    RemoveRecoveryRecord(record.identity);
+    return 0;
+}
+
 void WriteSpiProductData(int hBoard, const ProductData& block) {
     BYTE sector[kSpiSectorSize];
+    BYTE readBack[kSpiSectorSize];
     if (SPIFLASH_open(hBoard) != 0) {
         ShowFirmwareError("製品固有データライト時　SPIフラッシュオープンに失敗しました。");
         return;
@@ -108,20 +134,20 @@ void WriteSpiProductData(int hBoard, const ProductData& block) {
         SPIFLASH_close(hBoard);
         return;
     }
-    if (EraseSpiRange(hBoard, kProductDataSpiSector, kSpiSectorSize) != 0) {
-        ShowFirmwareError("製品固有データライト時　SPIフラッシュ消去に失敗しました。");
-        SPIFLASH_close(hBoard);
-        return;
-    }
     std::memcpy(sector + (kProductDataSpiAddress - kProductDataSpiSector), block.bytes,
                 kProductDataSize);
-    for (DWORD offset = 0; offset < kSpiSectorSize; offset += kSpiPageSize) {
-        if (SPIFLASH_page_program(hBoard, kProductDataSpiSector + offset, sector + offset,
-                                  kSpiPageSize) != 0) {
+    switch (WriteSpiRegion(hBoard, kProductDataSpiSector, sector, kSpiSectorSize, readBack,
+                           PageProgramCheck::NonzeroFails)) {
+        case FlashWriteFailure::Erase:
+            ShowFirmwareError("製品固有データライト時　SPIフラッシュ消去に失敗しました。");
+            SPIFLASH_close(hBoard);
+            return;
+        case FlashWriteFailure::Write:
             ShowFirmwareError("製品固有データライト時　SPIフラッシュライトに失敗しました。");
             SPIFLASH_close(hBoard);
             return;
-        }
+        case FlashWriteFailure::None:
+            break;
     }
     if (SPIFLASH_close(hBoard) != 0)
         ShowFirmwareError("製品固有データライト時　SPIフラッシュクローズに失敗しました。");
@@ -174,7 +200,8 @@ void ReconcileProductData::Repair(BOOL bRomRewritePending) {
         m_bRestoreFromSpi = TRUE;
         return;
     }
-    if (WriteFlashProductData(m_hBoard, m_spi.bytes, m_mainAddress, kProductDataSize) != 0)
+    if (WriteFlashProductData(m_hBoard, m_spi.bytes, m_mainAddress, kProductDataSize,
+                              m_boardType) != 0)
         ShowFirmwareError("製品固有データライト時　FLASHライトに失敗しました。");
 }
 

@@ -33,12 +33,23 @@ int IsProductDataValid(const ProductData& block, DWORD boardType);
 int ReadFlashProductData(int hBoard, ProductData& block, DWORD address);
 // The SPI copy at 0xFC00, with a message on failure; 0 or -1.
 int ReadSpiProductData(int hBoard, ProductData& block);
-// Puts length bytes at address of main flash by rewriting the 64 KiB sector
-// below it; a message on failure; 0 or -1.
-int WriteFlashProductData(int hBoard, const void* block, DWORD address, DWORD length);
-// Puts the block at SPI address 0xFC00 by rewriting the sector at 0xF000; a
-// message on failure.
+// Puts length bytes at address of main flash by rewriting exactly the 64 KiB
+// sector below it: read, modify, save a recovery record, erase, write, read
+// back (tried again from the image while that fails), remove the record. A
+// message on failure; 0 or -1. boardType goes into the recovery record.
+int WriteFlashProductData(int hBoard, const void* block, DWORD address, DWORD length,
+                          DWORD boardType);
+// Puts a whole sector image in place with its recovery record saved first
+// and removed once the sector reads back right; the messages of
+// WriteFlashProductData on failure; 0 or -1. readBack holds a sector.
+struct RecoveryRecord;
+int WriteMainSectorSafely(int hBoard, const RecoveryRecord& record, BYTE* readBack);
+// Puts the block at SPI address 0xFC00 by rewriting the sector at 0xF000,
+// read back and tried again while that fails; a message on failure.
 void WriteSpiProductData(int hBoard, const ProductData& block);
+
+// Shown when the recovery record cannot be saved: nothing has been erased.
+extern const char kRecordSaveFailed[];
 // Erases SPI flash from start for length bytes (64 KiB blocks while more than
 // a block remains past them, 4 KiB sectors otherwise); 0 or -1, no message.
 int EraseSpiRange(int hBoard, int start, int length);

@@ -6,6 +6,7 @@
 #include "boardlib/lm800mul.h"
 #include "firmware/firmwarememory.h"
 #include "firmware/firmwaremessages.h"
+#include "firmware/flashwrite.h"
 #include "firmware/installedfiles.h"
 #include "firmware/productdata.h"
 
@@ -15,56 +16,37 @@
 
 namespace {
 
-constexpr DWORD kReadPiece = 0x10000;
-
-// The two work buffers of one update, freed on every path.
+// The work buffers of one update, freed on every path: the region's image,
+// the file, and the region read back after programming.
 class ImageBuffers {
 public:
     ImageBuffers(DWORD regionSize, DWORD fileSize)
         : m_image(static_cast<BYTE*>(FirmwareAllocate(regionSize))),
-          m_file(static_cast<BYTE*>(FirmwareAllocate(fileSize))) {
+          m_file(static_cast<BYTE*>(FirmwareAllocate(fileSize))),
+          m_readBack(static_cast<BYTE*>(FirmwareAllocate(regionSize))) {
         if (m_image != nullptr)
             std::memset(m_image, 0xFF, regionSize);
         if (m_file != nullptr)
             std::memset(m_file, 0xFF, fileSize);
     }
     ~ImageBuffers() {
+        FirmwareFree(m_readBack);
         FirmwareFree(m_file);
         FirmwareFree(m_image);
     }
     ImageBuffers(const ImageBuffers&) = delete;
     ImageBuffers& operator=(const ImageBuffers&) = delete;
 
-    bool Ok() const { return m_image != nullptr && m_file != nullptr; }
+    bool Ok() const { return m_image != nullptr && m_file != nullptr && m_readBack != nullptr; }
     BYTE* Image() { return m_image; }
     BYTE* File() { return m_file; }
+    BYTE* ReadBack() { return m_readBack; }
 
 private:
     BYTE* m_image;
     BYTE* m_file;
+    BYTE* m_readBack;
 };
-
-// Reads the current region in pieces of at most 64 KiB; 0 or -1.
-int ReadRegion(int hBoard, DWORD spiAddress, BYTE* image, DWORD regionSize) {
-    DWORD remaining = regionSize;
-    for (DWORD address = spiAddress; address < spiAddress + regionSize; address += kReadPiece) {
-        DWORD count = std::min(remaining, kReadPiece);
-        if (SPIFLASH_read_data(hBoard, address, image + (address - spiAddress),
-                               static_cast<int>(count)) != 0)
-            return -1;
-        remaining -= count;
-    }
-    return 0;
-}
-
-// Programs the region page by page; a negative result is a failure.
-int ProgramRegion(int hBoard, DWORD spiAddress, const BYTE* image, DWORD regionSize) {
-    for (DWORD offset = 0; offset < regionSize; offset += kSpiPageSize) {
-        if (SPIFLASH_page_program(hBoard, spiAddress + offset, image + offset, kSpiPageSize) < 0)
-            return -1;
-    }
-    return 0;
-}
 
 } // namespace
 
@@ -120,7 +102,7 @@ void UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress) {
         ShowFirmwareError("SPIブートファイル更新時　SPIフラッシュオープンに失敗しました。");
         return;
     }
-    if (ReadRegion(hBoard, spiAddress, buffers.Image(), regionSize) != 0) {
+    if (ReadSpiRegion(hBoard, spiAddress, buffers.Image(), regionSize) != 0) {
         ShowFirmwareError("SPIブートファイル更新時　SPIフラッシュリードに失敗しました。");
         SPIFLASH_close(hBoard);
         return;
@@ -131,15 +113,16 @@ void UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress) {
     }
     // The tail of the last sector keeps what the region held.
     std::memcpy(buffers.Image(), buffers.File(), fileSize);
-    if (EraseSpiRange(hBoard, static_cast<int>(spiAddress), static_cast<int>(regionSize)) != 0) {
-        ShowFirmwareError("SPIブートファイル更新時　SPIフラッシュ消去に失敗しました。");
-        SPIFLASH_close(hBoard);
-        return;
-    }
-    if (ProgramRegion(hBoard, spiAddress, buffers.Image(), regionSize) != 0) {
-        ShowFirmwareError("SPIブートファイル更新時　SPIフラッシュライトに失敗しました。");
-        SPIFLASH_close(hBoard);
-        return;
+    switch (WriteSpiRegion(hBoard, spiAddress, buffers.Image(), regionSize, buffers.ReadBack(),
+                           PageProgramCheck::NegativeFails)) {
+        case FlashWriteFailure::Erase:
+            ShowFirmwareError("SPIブートファイル更新時　SPIフラッシュ消去に失敗しました。");
+            break;
+        case FlashWriteFailure::Write:
+            ShowFirmwareError("SPIブートファイル更新時　SPIフラッシュライトに失敗しました。");
+            break;
+        case FlashWriteFailure::None:
+            break;
     }
     SPIFLASH_close(hBoard);
 }

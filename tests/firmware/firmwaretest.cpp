@@ -3,6 +3,7 @@
 
 #include "boardlib/lm800mul.h"
 #include "app/tarnelapp.h"
+#include "firmware/recoveryrecord.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
@@ -263,12 +264,19 @@ CheckRun RunCheck(const testboard::TempBoard& board, std::deque<int> answers, bo
 void FirmwareCheckTest::SetUp() {
     AfxInitCommonControls();
     FailAllocationsFrom(0);
+    RemoveAllRecoveryRecords();
 }
 
 void FirmwareCheckTest::TearDown() {
     install.reset();
     board.reset();
     FailAllocationsFrom(0);
+    RemoveAllRecoveryRecords();
+}
+
+void RemoveAllRecoveryRecords() {
+    for (const std::string& path : FindRecoveryRecords())
+        DeleteFileA(path.c_str());
 }
 
 void FirmwareCheckTest::Prepare(uint32_t boardType, const Versions& versions) {

@@ -79,6 +79,9 @@ private:
     testboard::TempDir m_driver;
 };
 
+// Removes the recovery records a run left on this PC.
+void RemoveAllRecoveryRecords();
+
 // One start-up firmware check as the program runs it.
 struct CheckRun {
     std::vector<uitest::MessageBoxInfo> boxes;

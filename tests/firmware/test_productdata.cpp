@@ -178,7 +178,7 @@ TEST_F(ProductDataTest, FlashWriteRewritesTheSectorBelowAndKeepsTheRest) {
     ProductData block = Block(0x201);
     block.bytes[100] = 0x42;
     EXPECT_EQ(
-        Boxes([&] { EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0x17FFC00, 256), 0); }),
+        Boxes([&] { EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0x17FFC00, 256, 0x201), 0); }),
         Texts{});
     EXPECT_EQ(Calls(), (Texts{"fmReadDataBuffer(0x17F0000, 65536)=0", "fmSectorErase(0x17F0000)=0",
                               "fmWriteDataBuffer(0x17F0000, 65536)=0"}));
@@ -202,7 +202,7 @@ TEST_F(ProductDataTest, FlashWriteFailuresEachHaveTheirMessage) {
         Fault(c.function, 1, -1);
         ProductData block = Block(0x200);
         EXPECT_EQ(
-            Boxes([&] { EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0xC00, 256), -1); }),
+            Boxes([&] { EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0xC00, 256, 0x200), -1); }),
             Texts{c.message});
         EXPECT_EQ(Calls().size(), c.calls);
         CloseIPDev(hBoard);
@@ -214,7 +214,7 @@ TEST_F(ProductDataTest, FlashWriteWithoutWorkMemoryCallsNothing) {
     Open();
     FailAllocationsFrom(131072);
     ProductData block = Block(0x200);
-    EXPECT_EQ(Boxes([&] { EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0xC00, 256), -1); }),
+    EXPECT_EQ(Boxes([&] { EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0xC00, 256, 0x200), -1); }),
               Texts{kPdWork});
     EXPECT_EQ(Calls(), Texts{});
 }
