@@ -281,7 +281,8 @@ void RemoveAllRecoveryRecords() {
 
 void FirmwareCheckTest::Prepare(uint32_t boardType, const Versions& versions) {
     type = boardType;
-    install.reset(); // its keys go before the new installation writes its own
+    RemoveAllRecoveryRecords(); // they belong to the board being replaced
+    install.reset();            // its keys go before the new installation writes its own
     board.reset();
     simboard::CreateOptions options;
     options.boardType = boardType;

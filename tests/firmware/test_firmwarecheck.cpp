@@ -279,9 +279,9 @@ TEST_F(CheckTest, RomRewriteCallsInOrderAndTheWindowShowsItsTexts) {
             "GetIPVersionInfo()=0", "fmReadDataBuffer(0xC00, 128)=0", "SPIFLASH_open()=0",
             "SPIFLASH_close()=0", "GetIPVersionInfo()=0",
             "fmWriteProgram(\"" + install->SystemFolder() + "\\lm8boot.rom\")=0",
-            "fmReadDataBuffer(0x0, 65536)=0", "fmSectorErase(0x0)=0",
-            "fmWriteDataBuffer(0x0, 65536)=0", "SPIFLASH_open()=0", "SPIFLASH_close()=0",
-            "SPIFLASH_open()=0", "SPIFLASH_close()=0"}));
+            "fmReadDataBuffer(0x0, 32768)=0", "fmSectorErase(0x0)=0",
+            "fmWriteDataBuffer(0x0, 32768)=0", "fmReadDataBuffer(0x0, 32768)=0",
+            "SPIFLASH_open()=0", "SPIFLASH_close()=0", "SPIFLASH_open()=0", "SPIFLASH_close()=0"}));
     // The window was up, still without a message, when the question came, and
     // showed the completion text behind the notice.
     ASSERT_EQ(run.windowTextAtBox.size(), 2u);
@@ -356,7 +356,8 @@ TEST_F(CheckTest, Type300RestoresItsMainCopyAndNeverTouchesSpi) {
         EXPECT_EQ(entry.function.rfind("SPIFLASH_", 0), std::string::npos) << entry.line;
     EXPECT_EQ(run.CallsOf({"fmReadDataBuffer"}),
               (std::vector<std::string>{"fmReadDataBuffer(0xC00, 128)=0",
-                                        "fmReadDataBuffer(0x0, 65536)=0"}));
+                                        "fmReadDataBuffer(0x0, 32768)=0",
+                                        "fmReadDataBuffer(0x0, 32768)=0"})); // and read back
 }
 
 TEST_F(CheckTest, Type201HasNoFileCheckNoQuestionNoWindowButItsSpiImagesAndRepair) {
@@ -377,8 +378,9 @@ TEST_F(CheckTest, Type201HasNoFileCheckNoQuestionNoWindowButItsSpiImagesAndRepai
     // Main copy at 0x17FFC00, repaired through the sector at 0x17F0000.
     EXPECT_EQ(run.CallsOf({"fmReadDataBuffer", "fmSectorErase", "fmWriteDataBuffer"}),
               (std::vector<std::string>{
-                  "fmReadDataBuffer(0x17FFC00, 128)=0", "fmReadDataBuffer(0x17F0000, 65536)=0",
-                  "fmSectorErase(0x17F0000)=0", "fmWriteDataBuffer(0x17F0000, 65536)=0"}));
+                  "fmReadDataBuffer(0x17FFC00, 128)=0", "fmReadDataBuffer(0x17F0000, 32768)=0",
+                  "fmSectorErase(0x17F0000)=0", "fmWriteDataBuffer(0x17F0000, 32768)=0",
+                  "fmReadDataBuffer(0x17F0000, 32768)=0"}));
     EXPECT_EQ(MainProductData(), spiCopy);
     EXPECT_EQ(SpiFlash(0, 3000), PatternImage(3000, 7));
     EXPECT_FALSE(run.bBoardUpdated);

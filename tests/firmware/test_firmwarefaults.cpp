@@ -6,6 +6,7 @@
 
 #include "boardlib/lm800mul.h"
 #include "app/tarnelapp.h"
+#include "firmware/recoveryrecord.h"
 
 using namespace fwtest;
 using Texts = std::vector<std::string>;
@@ -51,36 +52,60 @@ TEST_F(FailureTest, VersionInfoFailingSecondEndsWithoutWindowOrSpiUpdate) {
     EXPECT_FALSE(SpiImagesCurrent());
 }
 
-TEST_F(FailureTest, BootRomWriteFailingDestroysTheWindowAndTouchesNothingElse) {
-    PrepareAllDue();
-    InjectFault("fmWriteProgram", 1, -1);
-    CheckRun run = RunCheck(*board);
-    EXPECT_EQ(run.BoxTexts(), (Texts{kIplQuestion, kProgramFailed}));
-    EXPECT_EQ(run.boxes[1].icon, MB_ICONHAND);
-    EXPECT_EQ(run.events.back(), "destroy pos=25");
-    EXPECT_EQ(run.calls.back(), run.CallsOf({"fmWriteProgram"}).back());
-    EXPECT_FALSE(run.bBoardUpdated);
-    EXPECT_FALSE(SpiImagesCurrent());
+TEST_F(FailureTest, BootRomWriteFailingPutsTheProductDataBackAndTouchesNothingElse) {
+    // A real boot ROM write can fail after it has erased the boot sector; on a
+    // type 0x300 board the main copy is the only one.
+    struct Case {
+        uint32_t boardType;
+        bool partial;
+    } cases[] = {{0x200, false}, {0x200, true}, {0x300, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.boardType) + (c.partial ? " partial" : " plain"));
+        PrepareAllDue(c.boardType);
+        const auto identity = MainProductData();
+        auto config = board->Config();
+        config.faults.push_back({"fmWriteProgram", 1, -1, c.partial});
+        board->SetConfig(config);
+        CheckRun run = RunCheck(*board);
+        EXPECT_EQ(run.BoxTexts(), (Texts{kIplQuestion, kProgramFailed}));
+        EXPECT_EQ(run.boxes[1].icon, MB_ICONHAND);
+        EXPECT_EQ(run.events.back(), "destroy pos=25");
+        const auto program = run.CallsOf({"fmWriteProgram"}).back();
+        EXPECT_EQ(run.CallsOf({"fmWriteProgram", "fmSectorErase", "fmWriteDataBuffer"}),
+                  (Texts{program, "fmSectorErase(0x0)=0", "fmWriteDataBuffer(0x0, 32768)=0"}));
+        EXPECT_EQ(MainProductData(), identity);
+        EXPECT_EQ(FindRecoveryRecords(), Texts{});
+        EXPECT_FALSE(run.bBoardUpdated);
+        EXPECT_EQ(run.Count("fmDelete"), 0);
+        if (c.boardType == 0x200) {
+            EXPECT_FALSE(SpiImagesCurrent());
+        }
+        EXPECT_EQ(testboard::IllegalNorOps(board->Dir()), 0);
+    }
 }
 
-TEST_F(FailureTest, WriteBackFailingShowsBothMessagesAndEnds) {
+TEST_F(FailureTest, WriteBackFailingEveryTryShowsBothMessagesAndKeepsTheRecord) {
     struct Case {
         const char* function;
-        int nth;
+        std::vector<int> nth;
         const char* message;
-    } cases[] = {{"fmReadDataBuffer", 2, kPdFlashRead},
-                 {"fmSectorErase", 1, kPdFlashErase},
-                 {"fmWriteDataBuffer", 1, kPdFlashWrite}};
+    } cases[] = {{"fmReadDataBuffer", {2}, kPdFlashRead},
+                 {"fmSectorErase", {1, 2, 3}, kPdFlashErase},
+                 {"fmWriteDataBuffer", {1, 2, 3}, kPdFlashWrite},
+                 {"fmReadDataBuffer", {3, 4, 5}, kPdFlashWrite}}; // the read-backs
     for (const Case& c : cases) {
         SCOPED_TRACE(c.function);
         PrepareAllDue();
-        InjectFault(c.function, c.nth, -1);
+        for (int nth : c.nth)
+            InjectFault(c.function, nth, -1);
         CheckRun run = RunCheck(*board);
         EXPECT_EQ(run.BoxTexts(), (Texts{kIplQuestion, c.message, kWriteBackFailed}));
         EXPECT_EQ(run.events.back(), "destroy pos=50");
         EXPECT_TRUE(run.bBoardUpdated); // the boot ROM was written
         EXPECT_EQ(run.Count("fmDelete"), 0);
         EXPECT_FALSE(SpiImagesCurrent());
+        // The boot ROM write erased the product data: the record waits on the PC.
+        EXPECT_EQ(FindRecoveryRecords().size(), 1u);
     }
 }
 
@@ -174,7 +199,8 @@ TEST_F(FailureTest, SpiProductDataReadFailureClosesBeforeItsMessage) {
 
 TEST_F(FailureTest, SpiImageFailureReportsAndTheSecondImageIsStillUpdated) {
     PrepareAllDue();
-    InjectFault("SPIFLASH_sector_erase", 1, -1);
+    for (int nth = 1; nth <= 3; ++nth) // every try of the first image
+        InjectFault("SPIFLASH_sector_erase", nth, -1);
     CheckRun run = RunCheck(*board);
     EXPECT_EQ(run.BoxTexts(), (Texts{kIplQuestion, kCommandQuestionShort, kCompleted, kSpiErase}));
     EXPECT_EQ(SpiFlash(0x10000, 2000), PatternImage(2000, 2));
@@ -207,7 +233,7 @@ struct RepairRow {
 
 class RepairTest : public FirmwareCheckTest, public ::testing::WithParamInterface<RepairRow> {};
 
-const Texts kMainWrite = {"fmSectorErase(0x0)=0", "fmWriteDataBuffer(0x0, 65536)=0"};
+const Texts kMainWrite = {"fmSectorErase(0x0)=0", "fmWriteDataBuffer(0x0, 32768)=0"};
 
 Texts SpiSectorWrite() {
     Texts calls = {"SPIFLASH_sector_erase(0xF000)=0"};
@@ -272,7 +298,8 @@ TEST_F(FailureTest, RepairWriteFailingShowsBothMessagesAndTheCheckGoesOn) {
     install->WriteSystemFile("lm8boot.rom", HeaderFile(0x100, 0x200));
     std::vector<uint8_t> blank(256, 0xFF);
     SetMainProductData(blank);
-    InjectFault("fmWriteDataBuffer", 1, -1);
+    for (int nth = 1; nth <= 3; ++nth) // every try
+        InjectFault("fmWriteDataBuffer", nth, -1);
     CheckRun run = RunCheck(*board, {IDCANCEL});
     EXPECT_EQ(run.BoxTexts(), (Texts{kPdFlashWrite, kRepairFailed, kCommandQuestionLong}));
     // The window comes only after the repair and its messages.

@@ -6,6 +6,7 @@
 
 #include "boardlib/lm800mul.h"
 #include "firmware/productdata.h"
+#include "firmware/recoveryrecord.h"
 
 #include <cstring>
 #include <functional>
@@ -171,40 +172,83 @@ TEST_F(ProductDataTest, SpiReadFailuresEachHaveTheirMessage) {
     }
 }
 
-TEST_F(ProductDataTest, FlashWriteRewritesTheSectorBelowAndKeepsTheRest) {
+TEST_F(ProductDataTest, FlashWriteRewritesOnlyTheSectorBelowAndReadsItBack) {
+    // Type 0x201: the copy at 0x17FFC00 lies in the last sector of a 24 MiB part.
     Open(0x201);
-    std::vector<uint8_t> before(0x20000);
-    ASSERT_TRUE(simboard::ReadMainFlash(board->Dir(), 0x17F0000, before.data(), 0x20000));
+    std::vector<uint8_t> before(0x10000);
+    ASSERT_TRUE(simboard::ReadMainFlash(board->Dir(), 0x17F0000, before.data(), 0x10000));
     ProductData block = Block(0x201);
     block.bytes[100] = 0x42;
-    EXPECT_EQ(
-        Boxes([&] { EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0x17FFC00, 256, 0x201), 0); }),
-        Texts{});
-    EXPECT_EQ(Calls(), (Texts{"fmReadDataBuffer(0x17F0000, 65536)=0", "fmSectorErase(0x17F0000)=0",
-                              "fmWriteDataBuffer(0x17F0000, 65536)=0"}));
-    std::vector<uint8_t> after(0x20000);
-    ASSERT_TRUE(simboard::ReadMainFlash(board->Dir(), 0x17F0000, after.data(), 0x20000));
+    EXPECT_EQ(Boxes([&] {
+                  EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0x17FFC00, 256, 0x201), 0);
+              }),
+              Texts{});
+    EXPECT_EQ(Calls(), (Texts{"fmReadDataBuffer(0x17F0000, 32768)=0", "fmSectorErase(0x17F0000)=0",
+                              "fmWriteDataBuffer(0x17F0000, 32768)=0",
+                              "fmReadDataBuffer(0x17F0000, 32768)=0"}));
+    std::vector<uint8_t> after(0x10000);
+    ASSERT_TRUE(simboard::ReadMainFlash(board->Dir(), 0x17F0000, after.data(), 0x10000));
     std::memcpy(before.data() + 0xFC00, block.bytes, 256);
     EXPECT_EQ(after, before);
+    EXPECT_EQ(testboard::IllegalNorOps(board->Dir()), 0);
+    EXPECT_EQ(FindRecoveryRecords(), std::vector<std::string>{}) << "the record outlived the write";
 }
 
-TEST_F(ProductDataTest, FlashWriteFailuresEachHaveTheirMessage) {
+TEST_F(ProductDataTest, FlashWriteTriesAgainFromItsImageAndReportsOnlyALastingFailure) {
     struct Case {
-        const char* function;
-        const char* message;
+        const char* name;
+        std::vector<simboard::Fault> faults;
+        const char* message; // nullptr: the write succeeds after all
         size_t calls;
-    } cases[] = {{"fmReadDataBuffer", kPdFlashRead, 1},
-                 {"fmSectorErase", kPdFlashErase, 2},
-                 {"fmWriteDataBuffer", kPdFlashWrite, 3}};
+    } cases[] = {
+        {"read before the erase", {{"fmReadDataBuffer", 1, -1}}, kPdFlashRead, 1},
+        {"erase once", {{"fmSectorErase", 1, -1}}, nullptr, 5},
+        {"erase part-way once", {{"fmSectorErase", 1, -1, true}}, nullptr, 5},
+        {"write part-way once", {{"fmWriteDataBuffer", 1, -1, true}}, nullptr, 6},
+        {"read-back once", {{"fmReadDataBuffer", 2, -1}}, nullptr, 7},
+        {"erase every try",
+         {{"fmSectorErase", 1, -1}, {"fmSectorErase", 2, -1}, {"fmSectorErase", 3, -1}},
+         kPdFlashErase,
+         4},
+        {"write every try",
+         {{"fmWriteDataBuffer", 1, -1, true},
+          {"fmWriteDataBuffer", 2, -1, true},
+          {"fmWriteDataBuffer", 3, -1}},
+         kPdFlashWrite,
+         7},
+        {"read-back every try",
+         {{"fmReadDataBuffer", 2, -1}, {"fmReadDataBuffer", 3, -1}, {"fmReadDataBuffer", 4, -1}},
+         kPdFlashWrite,
+         10},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.function);
+        SCOPED_TRACE(c.name);
+        RemoveAllRecoveryRecords();
         Open();
-        Fault(c.function, 1, -1);
+        std::vector<uint8_t> before(0x10000);
+        ASSERT_TRUE(simboard::ReadMainFlash(board->Dir(), 0, before.data(), 0x10000));
+        auto config = board->Config();
+        config.faults = c.faults;
+        board->SetConfig(config);
         ProductData block = Block(0x200);
-        EXPECT_EQ(
-            Boxes([&] { EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0xC00, 256, 0x200), -1); }),
-            Texts{c.message});
+        block.bytes[200] = 0x5A;
+        const int expected = c.message ? -1 : 0;
+        EXPECT_EQ(Boxes([&] {
+                      EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0xC00, 256, 0x200),
+                                expected);
+                  }),
+                  c.message ? Texts{c.message} : Texts{});
         EXPECT_EQ(Calls().size(), c.calls);
+        EXPECT_EQ(testboard::IllegalNorOps(board->Dir()), 0);
+        // A failure after the erase leaves the record on the PC; otherwise none.
+        const bool erased = c.message && c.calls > 1;
+        EXPECT_EQ(FindRecoveryRecords().size(), erased ? 1u : 0u);
+        if (!c.message) {
+            std::vector<uint8_t> after(0x10000);
+            ASSERT_TRUE(simboard::ReadMainFlash(board->Dir(), 0, after.data(), 0x10000));
+            std::memcpy(before.data() + 0xC00, block.bytes, 256);
+            EXPECT_EQ(after, before);
+        }
         CloseIPDev(hBoard);
         hBoard = 0;
     }
@@ -214,7 +258,9 @@ TEST_F(ProductDataTest, FlashWriteWithoutWorkMemoryCallsNothing) {
     Open();
     FailAllocationsFrom(131072);
     ProductData block = Block(0x200);
-    EXPECT_EQ(Boxes([&] { EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0xC00, 256, 0x200), -1); }),
+    EXPECT_EQ(Boxes([&] {
+                  EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0xC00, 256, 0x200), -1);
+              }),
               Texts{kPdWork});
     EXPECT_EQ(Calls(), Texts{});
 }
@@ -234,6 +280,7 @@ TEST_F(ProductDataTest, SpiWriteRewritesSectorF000KeepingItsOtherBytes) {
         snprintf(text, sizeof(text), "SPIFLASH_page_program(0x%X, 256)=0", 0xF000 + offset);
         expected.push_back(text);
     }
+    expected.push_back("SPIFLASH_read_data(0xF000, 4096)=0"); // read back
     expected.push_back("SPIFLASH_close()=0");
     EXPECT_EQ(Calls(), expected);
     std::vector<uint8_t> after(4096);
@@ -242,29 +289,48 @@ TEST_F(ProductDataTest, SpiWriteRewritesSectorF000KeepingItsOtherBytes) {
     EXPECT_EQ(after, sector);
 }
 
-TEST_F(ProductDataTest, SpiWriteFailuresEachHaveTheirMessageAndCloseOnce) {
+TEST_F(ProductDataTest, SpiWriteTriesAgainAndReportsOnlyALastingFailureClosingOnce) {
+    // The nth-th call of each try fails (each try makes `nth` such calls).
+    auto everyTry = [](const char* function, bool partial, int nth = 1) {
+        std::vector<simboard::Fault> faults;
+        for (int attempt = 1; attempt <= 3; ++attempt)
+            faults.push_back({function, nth * attempt, 1, partial});
+        return faults;
+    };
     struct Case {
-        const char* function;
-        int nth;
-        const char* message;
+        const char* name;
+        std::vector<simboard::Fault> faults;
+        const char* message; // nullptr: written after all
         int closes;
     } cases[] = {
-        {"SPIFLASH_open", 1, kPdSpiOpen, 0},           {"SPIFLASH_read_data", 1, kPdSpiRead, 1},
-        {"SPIFLASH_sector_erase", 1, kPdSpiErase, 1},  {"SPIFLASH_page_program", 1, kPdSpiWrite, 1},
-        {"SPIFLASH_page_program", 16, kPdSpiWrite, 1}, {"SPIFLASH_close", 1, kPdSpiClose, 1}};
+        {"open", {{"SPIFLASH_open", 1, 1}}, kPdSpiOpen, 0},
+        {"read", {{"SPIFLASH_read_data", 1, 1}}, kPdSpiRead, 1},
+        {"close", {{"SPIFLASH_close", 1, 1}}, kPdSpiClose, 1},
+        {"erase part-way once", {{"SPIFLASH_sector_erase", 1, 1, true}}, nullptr, 1},
+        {"last page part-way once", {{"SPIFLASH_page_program", 16, 1, true}}, nullptr, 1},
+        {"read-back once", {{"SPIFLASH_read_data", 2, 1}}, nullptr, 1},
+        {"erase every try", everyTry("SPIFLASH_sector_erase", true), kPdSpiErase, 1},
+        {"first page every try", everyTry("SPIFLASH_page_program", false), kPdSpiWrite, 1},
+        {"last page every try", everyTry("SPIFLASH_page_program", true, 16), kPdSpiWrite, 1},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.function) + " " + std::to_string(c.nth));
+        SCOPED_TRACE(c.name);
         Open();
-        Fault(c.function, c.nth, 1); // any nonzero result is a failure here
-        EXPECT_EQ(Boxes([&] { WriteSpiProductData(hBoard, Block(0x200)); }), Texts{c.message});
-        int closes = 0, pages = 0;
-        for (const auto& entry : simboard::ReadTrace(board->Dir())) {
+        auto config = board->Config();
+        config.faults = c.faults; // any nonzero result is a failure here
+        board->SetConfig(config);
+        EXPECT_EQ(Boxes([&] { WriteSpiProductData(hBoard, Block(0x200)); }),
+                  c.message ? Texts{c.message} : Texts{});
+        int closes = 0;
+        for (const auto& entry : simboard::ReadTrace(board->Dir()))
             closes += entry.function == "SPIFLASH_close";
-            pages += entry.function == "SPIFLASH_page_program";
-        }
         EXPECT_EQ(closes, c.closes);
-        if (std::string(c.function) == "SPIFLASH_page_program") {
-            EXPECT_EQ(pages, c.nth);
+        EXPECT_EQ(testboard::IllegalNorOps(board->Dir()), 0);
+        if (!c.message) {
+            std::vector<uint8_t> spi(256);
+            ASSERT_TRUE(simboard::ReadSpiFlash(board->Dir(), 0xFC00, spi.data(), 256));
+            ProductData block = Block(0x200);
+            EXPECT_EQ(spi, std::vector<uint8_t>(block.bytes, block.bytes + 256));
         }
         CloseIPDev(hBoard);
         hBoard = 0;
