@@ -23,6 +23,12 @@ constexpr const char kCommandMismatch[] = "RZSYS.BIN ファイルがボードと
 constexpr const char kProgramFailed[] = "プログラムの書き込みに失敗しました。";
 constexpr const char kWriteBackFailed[] = "製品固有データ書き込み時　FLASHライトに失敗しました。";
 constexpr const char kRepairFailed[] = "製品固有データライト時　FLASHライトに失敗しました。";
+constexpr const char kRecoveryDone[] = "前回中断したフラッシュメモリの書き込みを完了しました。";
+constexpr const char kRecoveryAskPrefix[] =
+    "前回中断したフラッシュメモリの書き込みが残っています。\nMACアドレス ";
+constexpr const char kRecoveryAskSuffix[] = " のボードのデータです。\nこのボードに書き込みますか？";
+constexpr const char kRecoveryOtherPrefix[] = "このボードと一致しない復旧データがあります。\n";
+constexpr const char kRecoveryOtherSuffix[] = "\nに保存されています。";
 constexpr const char kDeleteFailed[] = "RZSYS.BIN の削除に失敗しました";
 constexpr const char kCopyFailed[] = "RZSYS.BIN のコピーに失敗しました";
 
