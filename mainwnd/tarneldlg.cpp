@@ -4,6 +4,7 @@
 #include "boardlib/lm800mul.h"
 #include "app/tarnelapp.h"
 #include "mainwnd/aboutdlg.h"
+#include "mainwnd/bootfilemessages.h"
 #include "mainwnd/rtcclock.h"
 #include "res/resource.h"
 #include "settings/rzscript.h"
@@ -32,7 +33,8 @@ ON_BN_CLICKED(IDC_BUTTON_SET_RTC, OnSetRtc)
 ON_WM_TIMER()
 END_MESSAGE_MAP()
 
-CTarnelDlg::CTarnelDlg(CWnd* pParent) : CDialog(IDD_TARNEL2_DIALOG, pParent) {
+CTarnelDlg::CTarnelDlg(CWnd* pParent)
+    : CDialog(IDD_TARNEL2_DIALOG, pParent), m_bBootFileUnread(FALSE) {
     m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
 }
 
@@ -69,6 +71,12 @@ BOOL CTarnelDlg::OnInitDialog() {
     GetIPTime(theApp.m_hBoard, &boardTime);
     ShowBoardTime(boardTime);
     SetTimer(kClockTimer, kClockInterval, nullptr);
+
+    // The settings were read at start-up, before this dialog existed.
+    if (theApp.m_pScript->LastReadResult() != 0) {
+        m_bBootFileUnread = TRUE;
+        ShowBootFileReadFailed();
+    }
     return TRUE;
 }
 
@@ -104,29 +112,44 @@ HCURSOR CTarnelDlg::OnQueryDragIcon() {
 void CTarnelDlg::OnOK() {}
 
 void CTarnelDlg::OnWrite() {
+    if (m_bBootFileUnread && !AskWriteOverUnreadBootFile())
+        return;
     CWaitCursor wait;
     CPropertyPage* pPage = m_sheet.GetActivePage();
     if (pPage != nullptr)
         pPage->OnKillActive();
     int result =
         theApp.m_pScript->WriteSettings(theApp.m_hBoard, theApp.m_settings, kBootFile, kOnBoard);
-    theApp.m_pScript->ReadSettings(theApp.m_hBoard, theApp.m_settings, kBootFile, kOnBoard);
+    if (result == 0) {
+        m_bBootFileUnread = FALSE;
+        // The record becomes what the board now holds. Should the read back
+        // fail, the record already is what was just written.
+        NetworkSettings readBack;
+        if (theApp.m_pScript->ReadSettings(theApp.m_hBoard, readBack, kBootFile, kOnBoard) == 0)
+            theApp.m_settings = readBack;
+    }
+    // After a failed write the record keeps what the user meant to write, so
+    // that Write again restores every section: the file may now be empty.
     if (pPage != nullptr)
         pPage->OnSetActive();
     if (result == 0) {
-        AfxMessageBox("ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに成功しました！", MB_OK | MB_ICONINFORMATION);
+        ShowBootFileWritten();
         theApp.m_bBoardUpdated = TRUE;
     } else {
-        AfxMessageBox("ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに失敗しました！", MB_OK | MB_ICONHAND);
+        ShowBootFileWriteFailed();
         theApp.m_bBoardUpdated = FALSE;
     }
 }
 
 void CTarnelDlg::OnRead() {
-    theApp.m_pScript->ReadSettings(theApp.m_hBoard, theApp.m_settings, kBootFile, kOnBoard);
+    const int result =
+        theApp.m_pScript->ReadSettings(theApp.m_hBoard, theApp.m_settings, kBootFile, kOnBoard);
+    m_bBootFileUnread = result != 0;
     CPropertyPage* pPage = m_sheet.GetActivePage();
     if (pPage != nullptr)
         pPage->OnSetActive();
+    if (result != 0)
+        ShowBootFileReadFailed();
 }
 
 void CTarnelDlg::OnCancel() {

@@ -40,6 +40,10 @@ protected:
     HICON m_hIcon;
     CDateTimeCtrl m_dtpSetTime;
     CStatic m_stRtcTime;
+    // The last read of the board's boot file failed and no Write has replaced
+    // the file since: the pages may not show what the board holds, so Write
+    // asks first.
+    BOOL m_bBootFileUnread;
 
     DECLARE_MESSAGE_MAP()
 

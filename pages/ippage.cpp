@@ -72,6 +72,10 @@ BOOL CIPPage::OnSetActive() {
 }
 
 BOOL CIPPage::OnKillActive() {
+    // Without its window the page has no controls: reading them would store
+    // zeros.
+    if (!::IsWindow(m_hWnd))
+        return FALSE;
     UpdateData(TRUE);
     NetworkSettings& s = theApp.m_settings;
     Store({m_ctrlIPAddress, s.bIpAdr, s.szIpAdr, sizeof(s.szIpAdr), AddressRule::IpAddress()});

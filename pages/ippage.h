@@ -13,7 +13,8 @@ public:
 
     // Loads the three addresses from the settings record into the controls.
     BOOL OnSetActive() override;
-    // Stores the three controls into the settings record.
+    // Stores the three controls into the settings record; without a window,
+    // stores nothing and returns FALSE.
     BOOL OnKillActive() override;
 
 protected:

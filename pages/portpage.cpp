@@ -42,6 +42,10 @@ BOOL CPortPage::OnSetActive() {
 }
 
 BOOL CPortPage::OnKillActive() {
+    // Without its window the page has no controls: reading them would store
+    // zeros.
+    if (!::IsWindow(m_hWnd))
+        return FALSE;
     UpdateData(TRUE);
     StoreRows(m_rows, 3, theApp.m_settings, Acceptance::WithinRange);
     return CPropertyPage::OnKillActive();

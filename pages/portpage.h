@@ -12,6 +12,8 @@ public:
     ~CPortPage() override;
 
     BOOL OnSetActive() override;
+    // Stores the rows into the settings record; without a window, stores
+    // nothing and returns FALSE.
     BOOL OnKillActive() override;
 
 protected:

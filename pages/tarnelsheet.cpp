@@ -32,6 +32,12 @@ CTarnelSheet::CTarnelSheet() : CPropertySheet(nullptr, nullptr, 0) {
 
 CTarnelSheet::~CTarnelSheet() = default;
 
+CPropertyPage* CTarnelSheet::GetActivePage() const {
+    if (!::IsWindow(m_hWnd))
+        return nullptr;
+    return CPropertySheet::GetActivePage();
+}
+
 void CTarnelSheet::PlaceInFrame(CWnd* pParent, int nFrameID) {
     ModifyStyle(0, WS_TABSTOP);
     ModifyStyleEx(0, WS_EX_CONTROLPARENT);

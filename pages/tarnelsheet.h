@@ -18,6 +18,9 @@ public:
     // first page. Also lets Tab move between the parent's controls and the
     // page's. Without such a child the sheet keeps its place and size.
     void PlaceInFrame(CWnd* pParent, int nFrameID);
+    // The page whose tab is selected; null while the sheet has no window, so
+    // that no caller takes a page without controls for the one on screen.
+    CPropertyPage* GetActivePage() const;
 
     CIPPage m_pageIP;
     CPortPage m_pagePort;

@@ -66,6 +66,10 @@ BOOL CTCPPage::OnSetActive() {
 }
 
 BOOL CTCPPage::OnKillActive() {
+    // Without its window the page has no controls: reading them would store
+    // zeros.
+    if (!::IsWindow(m_hWnd))
+        return FALSE;
     UpdateData(TRUE);
     NetworkSettings& s = theApp.m_settings;
     StoreRows(m_rows, 5, s, Acceptance::WithinRange);

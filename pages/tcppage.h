@@ -14,6 +14,7 @@ public:
     BOOL OnSetActive() override;
     // Stores the rows, then enforces the limit on TCPACT plus TCPCON: over
     // 32, the user is told and both become 8. The page is always let go.
+    // Without a window, stores nothing and returns FALSE.
     BOOL OnKillActive() override;
 
 protected:

@@ -41,6 +41,10 @@ BOOL CUDPPage::OnSetActive() {
 }
 
 BOOL CUDPPage::OnKillActive() {
+    // Without its window the page has no controls: reading them would store
+    // zeros.
+    if (!::IsWindow(m_hWnd))
+        return FALSE;
     UpdateData(TRUE);
     StoreRows(m_rows, 3, theApp.m_settings, Acceptance::UnsignedUpToUpper);
     return CPropertyPage::OnKillActive();

@@ -22,6 +22,14 @@ unsigned char ByteAt(const char* text, int length, int i) {
     return i < length ? static_cast<unsigned char>(text[i]) : 0;
 }
 
+// Whether the next word begins with '[', as a section header does.
+bool NextWordIsHeader(const char* text, int length) {
+    int i = 0;
+    while (IsBlank(ByteAt(text, length, i)))
+        ++i;
+    return ByteAt(text, length, i) == '[';
+}
+
 const char* SettingsPath(int kind, int local) {
     if (local == 0)
         return kind == 1 ? "sys:\\safe.ini" : "sys:\\boot.ini";
@@ -173,6 +181,10 @@ void CRZScript::ParseSettings(const char* text, int n, NetworkSettings& settings
         for (int line = 0; line < count; ++line) {
             SkipBlank(text + pos, n - pos, advance);
             pos += advance;
+            // A line that held only a comment word still counted; its turn
+            // must not take the next section's header as a value.
+            if (NextWordIsHeader(text + pos, n - pos))
+                break;
             const int value = GetToken(text + pos, n - pos, word, consumed);
             if (value == 0)
                 return;
@@ -185,45 +197,49 @@ void CRZScript::ParseSettings(const char* text, int n, NetworkSettings& settings
     }
 }
 
-int CRZScript::ReadBoardText(int handle, const char* path, char* text) {
+int CRZScript::ReadBoardText(int handle, const char* path, char* text, int& n) {
+    n = 0;
     if (fmFindFile(handle, path) == 0)
         return 0;
     std::memset(text, 0, kTextBufferSize);
     const int file = fmOpen(handle, path, FM_MODE_READ);
     if (file == 0)
-        return 0;
+        return -1;
     // Taken unsigned: a size reported as negative reads the whole buffer.
     const uint32_t size = static_cast<uint32_t>(fmGetFileSize(handle, file));
-    const int n =
-        size < static_cast<uint32_t>(kTextBufferSize) ? static_cast<int>(size) : kTextBufferSize;
-    fmRead(handle, file, text, n);
+    n = size < static_cast<uint32_t>(kTextBufferSize) ? static_cast<int>(size) : kTextBufferSize;
+    const int read = fmRead(handle, file, text, n);
     fmClose(handle, file);
-    return n;
+    return read == 0 ? 0 : -1;
 }
 
-int CRZScript::ReadLocalText(const char* path, char* text) {
+int CRZScript::ReadLocalText(const char* path, char* text, int& n) {
+    n = 0;
     if (FileExists(path) == 0)
         return 0;
     std::memset(text, 0, kTextBufferSize);
     HANDLE file = FileOpen(path, 1);
     if (file == nullptr)
-        return 0;
+        return -1;
     const DWORD size = FileSize(file);
-    const int n =
-        size < static_cast<DWORD>(kTextBufferSize) ? static_cast<int>(size) : kTextBufferSize;
-    FileRead(file, text, static_cast<DWORD>(n));
+    n = size < static_cast<DWORD>(kTextBufferSize) ? static_cast<int>(size) : kTextBufferSize;
+    const int read = FileRead(file, text, static_cast<DWORD>(n));
     FileClose(file);
-    return n;
+    return read == 0 ? 0 : -1;
 }
 
 int CRZScript::ReadSettings(int handle, NetworkSettings& settings, int kind, int local) {
     ApplyDefaultSettings(settings);
     const char* path = SettingsPath(kind, local);
     char text[kTextBufferSize];
-    const int n = local == 0 ? ReadBoardText(handle, path, text) : ReadLocalText(path, text);
+    int n = 0;
+    // A failed read still parses what did arrive; the zeros after it end the text.
+    const int result =
+        local == 0 ? ReadBoardText(handle, path, text, n) : ReadLocalText(path, text, n);
     if (n > 0)
         ParseSettings(text, n, settings);
-    return 0;
+    m_lastReadResult = result;
+    return result;
 }
 
 int CRZScript::FormatSettings(const NetworkSettings& settings, char* buffer) {

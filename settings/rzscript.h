@@ -7,8 +7,9 @@
 #include "settings/rzstring.h"
 #include "settings/settingssections.h"
 
-// Holds no data. Every read first applies the defaults; the reader and the
-// writer work in fixed buffers and allocate nothing.
+// Holds no data but the outcome of its last read. Every read first applies
+// the defaults; the reader and the writer work in fixed buffers and allocate
+// nothing.
 class CRZScript : public CRZString {
 public:
     static constexpr int kTextBufferSize = 2048; // the most of a file that is read or written
@@ -17,8 +18,13 @@ public:
 
     // kind 1 selects the safe file, any other the boot file; local 0 uses the
     // board's file system, any other value the PC's current directory.
-    // Always 0: a missing, unopenable or empty file leaves the defaults.
+    // 0 when the file was read, or is missing or empty (a fresh board: the
+    // defaults). -1 when it exists but would not open or the read call
+    // failed: the record then holds the defaults and whatever did arrive.
     int ReadSettings(int handle, NetworkSettings& settings, int kind, int local);
+    // The result of the last ReadSettings, 0 before the first. Lets the main
+    // dialog learn how the read at start-up went.
+    int LastReadResult() const { return m_lastReadResult; }
     // 0 when written; -1 when the file did not open; otherwise the failing
     // result of the write call.
     int WriteSettings(int handle, const NetworkSettings& settings, int kind, int local);
@@ -56,6 +62,11 @@ public:
 private:
     int FindSection(const char* word);
     void StoreValue(int section, const char* word, int32_t* conversions, NetworkSettings& settings);
-    int ReadBoardText(int handle, const char* path, char* text);
-    int ReadLocalText(const char* path, char* text);
+    // Reads the file into text (kTextBufferSize bytes, zeroed first when the
+    // file exists); n receives the bytes to parse, 0 for a missing or empty
+    // file. -1 when the open or the read call failed, else 0.
+    int ReadBoardText(int handle, const char* path, char* text, int& n);
+    int ReadLocalText(const char* path, char* text, int& n);
+
+    int m_lastReadResult = 0;
 };

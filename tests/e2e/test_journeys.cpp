@@ -20,6 +20,7 @@ namespace {
 constexpr uint32_t kOldVersion = 0x100;
 constexpr uint32_t kNewVersion = 0x200;
 constexpr DWORD kWait = 20000;
+constexpr int kSheetTabControl = 0x3020; // the property sheet's own tab control
 
 const char kIplQuestion[] =
     "ＩＰＬのアップグレードを行います。\nボード内で実行しているアプリケーションは"
@@ -31,6 +32,10 @@ const char kCommandQuestionLong[] =
     "アプリケーションはすべて終了して下さい。\n準備はよろしいですか？";
 const char kUpgradeDone[] = "アップグレードが完了しました！";
 const char kWriteOk[] = "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに成功しました！";
+const char kWriteFailed[] = "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに失敗しました！";
+const char kReadFailed[] = "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの読み出しに失敗しました。";
+const char kWriteUnreadQuestion[] =
+    "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙが読み出せていません。\nボードの設定を上書きします。よろしいですか？";
 const char kResetQuestion[] = "システムのリセットを行います。よろしいですか？";
 const char kResetFailed[] = "リセットに失敗しました";
 const char kProgressCaption[] = "Lm Series フラッシュメモリ アップグレード";
@@ -112,6 +117,58 @@ protected:
 
     void Start() { ASSERT_TRUE(testboard::StartChild("Tarnel2.exe", child)); }
 
+    // Brings the board's firmware up to date, as after a first start, so
+    // that start-up asks nothing.
+    void MakeFirmwareCurrent() {
+        simboard::BoardConfig config = board.Config();
+        config.romVersion = kNewVersion;
+        config.commandVersion = kNewVersion;
+        board.SetConfig(config);
+        simboard::WriteSpiFlash(board.Dir(), 0, images.spiBoot.data(),
+                                static_cast<uint32_t>(images.spiBoot.size()));
+        simboard::WriteSpiFlash(board.Dir(), 0x10000, images.boot2.data(),
+                                static_cast<uint32_t>(images.boot2.size()));
+        simboard::ClearTrace(board.Dir());
+    }
+
+    void AddFault(const char* function, int nthCall, int result) {
+        simboard::BoardConfig config = board.Config();
+        config.faults.push_back({function, nthCall, result});
+        board.SetConfig(config);
+    }
+
+    std::string BootIni() const {
+        std::string content;
+        simboard::ReadBoardFile(board.Dir(), "sys:\\boot.ini", content);
+        return content;
+    }
+
+    void ExpectWriteAskedAndCancel(HWND main) {
+        ClickDlgButton(main, IDC_BUTTON_WRITE);
+        ExpectBoxAndAnswer(child, kWriteUnreadQuestion, IDCANCEL);
+    }
+
+    // The read of the boot file fails through `function` at start-up and on
+    // the second Read; neither failure lets a Write replace the file unasked.
+    void ExpectFailedReadsReportedAndFileKept(const char* function, int failure) {
+        MakeFirmwareCurrent();
+        AddFault(function, 1, failure);
+        AddFault(function, 3, failure);
+        Start();
+        ExpectBoxAndAnswer(child, kReadFailed, IDOK);
+        HWND main = WaitForMainDialog(child);
+        ASSERT_NE(main, nullptr);
+        ExpectWriteAskedAndCancel(main);
+        ClickDlgButton(main, IDC_BUTTON_READ);
+        EXPECT_TRUE(NoBoxWithin(child, 300)) << "the first Read reads the file";
+        ClickDlgButton(main, IDC_BUTTON_READ);
+        ExpectBoxAndAnswer(child, kReadFailed, IDOK);
+        ExpectWriteAskedAndCancel(main);
+        ExitExpectingNoQuestion(main);
+        EXPECT_EQ(BootIni(), kInitialBootIni);
+        EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "fmWrite"), 0);
+    }
+
     // Closes the main dialog with Exit and waits for the process to end.
     void ExitExpectingNoQuestion(HWND main) {
         ClickDlgButton(main, IDC_BUTTON_EXIT);
@@ -161,7 +218,7 @@ TEST_F(Journey, FirstStartAcceptingEverythingThenEditWriteAndReset) {
     TypeIpAddress(ip, L"10.0.0.5");
 
     // TCP page: TCPACT 12, checked.
-    HWND tab = FindDescendant(main, 0x3020, L"SysTabControl32");
+    HWND tab = FindDescendant(main, kSheetTabControl, L"SysTabControl32");
     ASSERT_NE(tab, nullptr);
     ClickTab(tab, 2);
     HWND check = nullptr;
@@ -220,17 +277,7 @@ TEST_F(Journey, FirstStartDecliningBothQuestions) {
 }
 
 TEST_F(Journey, SecondStartWithNothingToUpgrade) {
-    // Make the board current, as after a first start.
-    simboard::BoardConfig config = board.Config();
-    config.romVersion = kNewVersion;
-    config.commandVersion = kNewVersion;
-    board.SetConfig(config);
-    simboard::WriteSpiFlash(board.Dir(), 0, images.spiBoot.data(),
-                            static_cast<uint32_t>(images.spiBoot.size()));
-    simboard::WriteSpiFlash(board.Dir(), 0x10000, images.boot2.data(),
-                            static_cast<uint32_t>(images.boot2.size()));
-    simboard::ClearTrace(board.Dir());
-
+    MakeFirmwareCurrent();
     Start();
     HWND main = WaitForMainDialog(child);
     ASSERT_NE(main, nullptr);
@@ -275,4 +322,53 @@ TEST_F(Journey, ResetFailing) {
     EXPECT_EQ(child.Wait(kWait), 0u);
     EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "ResetIP"), 1);
     EXPECT_EQ(board.Config().resetCount, 0);
+}
+
+TEST_F(Journey, CommentLineBetweenSectionsLosesNeitherSetting) {
+    MakeFirmwareCurrent();
+    simboard::WriteBoardFile(board.Dir(), "sys:\\boot.ini",
+                             "[PORT]\r\n30007\r\n#end\r\n[UDPCNT]\r\n6\r\n");
+    Start();
+    HWND main = WaitForMainDialog(child);
+    ASSERT_NE(main, nullptr);
+    ClickTab(FindDescendant(main, kSheetTabControl, L"SysTabControl32"), 3);
+    HWND udpCount = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (udpCount = FindDescendant(main, IDC_EDIT_UDPCNT, L"Edit")) != nullptr; },
+        kWait));
+    EXPECT_EQ(GetText(udpCount), L"6");
+    ClickDlgButton(main, IDC_BUTTON_WRITE);
+    ExpectBoxAndAnswer(child, kWriteOk, IDOK);
+    ClickDlgButton(main, IDC_BUTTON_EXIT);
+    ExpectBoxAndAnswer(child, kResetQuestion, IDCANCEL);
+    EXPECT_EQ(child.Wait(kWait), 0u);
+    EXPECT_EQ(BootIni(), "[PORT]\r\n30007\r\n[UDPCNT]\r\n6\r\n");
+}
+
+TEST_F(Journey, RefusedOpenOfTheBootFileIsReportedAndWriteAsksFirst) {
+    ExpectFailedReadsReportedAndFileKept("fmOpen", 0);
+}
+
+TEST_F(Journey, FailingReadOfTheBootFileIsReportedAndWriteAsksFirst) {
+    ExpectFailedReadsReportedAndFileKept("fmRead", -1);
+}
+
+TEST_F(Journey, FailedWriteThenGoodWriteKeepsEverySectionAndTheEdit) {
+    MakeFirmwareCurrent();
+    simboard::WriteBoardFile(board.Dir(), "sys:\\boot.ini",
+                             "[Print]\r\n1\r\n[IPADR]\r\n192.168.0.10\r\n[PORT]\r\n30001\r\n");
+    AddFault("fmWrite", 1, -5);
+    Start();
+    HWND main = WaitForMainDialog(child);
+    ASSERT_NE(main, nullptr);
+    TypeIpAddress(FindDescendant(main, IDC_IPADDRESS_IP, L"SysIPAddress32"), L"10.0.0.5");
+    ClickDlgButton(main, IDC_BUTTON_WRITE);
+    ExpectBoxAndAnswer(child, kWriteFailed, IDOK);
+    EXPECT_EQ(BootIni(), "") << "the failed write left the file empty";
+    ClickDlgButton(main, IDC_BUTTON_WRITE);
+    ExpectBoxAndAnswer(child, kWriteOk, IDOK);
+    ClickDlgButton(main, IDC_BUTTON_EXIT);
+    ExpectBoxAndAnswer(child, kResetQuestion, IDCANCEL);
+    EXPECT_EQ(child.Wait(kWait), 0u);
+    EXPECT_EQ(BootIni(), "[Print]\r\n1\r\n[IPADR]\r\n10.0.0.5\r\n[PORT]\r\n30001\r\n");
 }

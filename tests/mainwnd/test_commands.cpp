@@ -15,6 +15,9 @@ class CommandsTest : public MainDialogTest {};
 
 const char kWriteOk[] = "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに成功しました！";
 const char kWriteFailed[] = "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに失敗しました！";
+const char kReadFailed[] = "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの読み出しに失敗しました。";
+const char kWriteUnreadQuestion[] =
+    "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙが読み出せていません。\nボードの設定を上書きします。よろしいですか？";
 const char kResetQuestion[] = "システムのリセットを行います。よろしいですか？";
 const char kResetFailed[] = "リセットに失敗しました";
 
@@ -101,8 +104,8 @@ TEST_F(CommandsTest, WriteWithTheTcpLimitExceededWarnsFirstThenWritesEightAndEig
     EXPECT_EQ(BootIni(), "[TCPACT]\r\n8\r\n[TCPCON]\r\n8\r\n");
 }
 
-TEST_F(CommandsTest, FailedWriteReportsShowsTheBoardsFileAndExitAsksNothing) {
-    SetBootIni("[PORT]\r\n30002\r\n");
+TEST_F(CommandsTest, FailedWriteKeepsTheEditsAndExitAsksNothing) {
+    SetBootIni("[Print]\r\n2\r\n[PORT]\r\n30002\r\n");
     ReadSettingsAsStartup();
     theApp.m_bBoardUpdated = TRUE; // as after a firmware upgrade at start-up
     InjectFault("fmWrite", 1, -5);
@@ -114,13 +117,10 @@ TEST_F(CommandsTest, FailedWriteReportsShowsTheBoardsFileAndExitAsksNothing) {
         EXPECT_EQ(box.text, Wide(kWriteFailed));
         EXPECT_EQ(box.icon, MB_ICONHAND);
         EXPECT_FALSE(box.hasCancel);
-        // Behind the message the page already shows what the board now holds
-        // (the simulated board empties the file when it is opened for the
-        // write, so it holds no [PORT] and the default shows), not the edit.
-        std::string held = BootIni();
-        EXPECT_EQ(ControlText(dialog, IDC_EDIT_PORT),
-                  held.find("[PORT]\r\n30002") != std::string::npos ? L"30002" : L"30000");
-        EXPECT_NE(ControlText(dialog, IDC_EDIT_PORT), L"40000");
+        // The open for the write emptied the file; the page still shows the
+        // edit, not the empty file's default.
+        EXPECT_EQ(BootIni(), "");
+        EXPECT_EQ(ControlText(dialog, IDC_EDIT_PORT), L"40000");
         AnswerMessageBox(box, IDOK);
         EXPECT_FALSE(theApp.m_bBoardUpdated);
         ClickDlgButton(dialog, IDC_BUTTON_EXIT);
@@ -128,6 +128,53 @@ TEST_F(CommandsTest, FailedWriteReportsShowsTheBoardsFileAndExitAsksNothing) {
     });
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(CallCount("ResetIP"), 0);
+    // The record still holds the section no page shows, for the next Write.
+    EXPECT_EQ(theApp.m_settings.bPrint, 1);
+    EXPECT_EQ(theApp.m_settings.nPrint, 2);
+    EXPECT_EQ(theApp.m_settings.nPort, 40000);
+}
+
+TEST_F(CommandsTest, FailedReadIsReportedAndWriteAsksUntilAGoodWriteOrRead) {
+    SetBootIni("[PORT]\r\n30008\r\n");
+    InjectFault("fmRead", CallCount("fmRead") + 1, -1); // the Read below
+    RunDialog([&](HWND dialog) {
+        MessageBoxInfo box;
+        ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_READ, box));
+        EXPECT_EQ(box.text, Wide(kReadFailed));
+        EXPECT_EQ(box.caption, AppTitle());
+        EXPECT_EQ(box.icon, MB_ICONHAND);
+        EXPECT_TRUE(box.hasOk);
+        EXPECT_FALSE(box.hasCancel);
+        AnswerMessageBox(box, IDOK);
+        // Cancel writes nothing.
+        ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_WRITE, box));
+        EXPECT_EQ(box.text, Wide(kWriteUnreadQuestion));
+        EXPECT_EQ(box.icon, MB_ICONQUESTION);
+        EXPECT_TRUE(box.hasOk && box.hasCancel);
+        AnswerMessageBox(box, IDCANCEL);
+        Sync(dialog);
+        EXPECT_EQ(BootIni(), "[PORT]\r\n30008\r\n");
+        // OK writes; after that good write, Write no longer asks.
+        ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_WRITE, box));
+        EXPECT_EQ(box.text, Wide(kWriteUnreadQuestion));
+        AnswerMessageBox(box, IDOK);
+        ASSERT_TRUE(WaitForMessageBox(box, 5000));
+        EXPECT_EQ(box.text, Wide(kWriteOk));
+        AnswerMessageBox(box, IDOK);
+        ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_WRITE, box));
+        EXPECT_EQ(box.text, Wide(kWriteOk));
+        AnswerMessageBox(box, IDOK);
+        // A good Read after a failed one ends the question too.
+        InjectFault("fmRead", CallCount("fmRead") + 1, -1);
+        ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_READ, box));
+        EXPECT_EQ(box.text, Wide(kReadFailed));
+        AnswerMessageBox(box, IDOK);
+        ClickAndWait(dialog, IDC_BUTTON_READ);
+        ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_WRITE, box));
+        EXPECT_EQ(box.text, Wide(kWriteOk));
+        AnswerMessageBox(box, IDOK);
+    });
+    EXPECT_EQ(CallCount("fmWrite"), 3);
 }
 
 TEST_F(CommandsTest, ReadShowsTheFileAndDropsUnwrittenEdits) {

@@ -4,8 +4,10 @@
 #include "uisession.h"
 
 #include "app/tarnelapp.h"
+#include "pages/tarnelsheet.h"
 #include "res/resource.h"
 
+#include <cstring>
 #include <string>
 
 using namespace uisession;
@@ -249,4 +251,18 @@ TEST_F(StoreTest, TcpLimitCountsOnlyPresentSettings) {
                 WaitUntil([&] { return Control(dialog, IDC_IPADDRESS_IP) != nullptr; }, 5000));
         }
     });
+}
+
+// A sheet whose window was never made: no active page, and no page stores.
+TEST_F(StoreTest, PagesWithoutAWindowStoreNothing) {
+    SetBootIni("[IPMSK]\r\n255.255.0.0\r\n[PORT]\r\n30006\r\n[TCPACT]\r\n20\r\n");
+    ReadSettingsAsStartup();
+    const NetworkSettings before = theApp.m_settings;
+    CTarnelSheet sheet;
+    EXPECT_EQ(sheet.GetActivePage(), nullptr);
+    CPropertyPage* pages[] = {&sheet.m_pageIP, &sheet.m_pagePort, &sheet.m_pageTCP,
+                              &sheet.m_pageUDP};
+    for (CPropertyPage* page : pages)
+        EXPECT_FALSE(page->OnKillActive());
+    EXPECT_EQ(std::memcmp(&before, &theApp.m_settings, sizeof(before)), 0);
 }

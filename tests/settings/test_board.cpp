@@ -126,16 +126,21 @@ TEST_F(BoardTest, MissingFileIsOnlyLookedFor) {
               (std::vector<std::string>{"fmFindFile(" + H() + ", \"sys:\\boot.ini\") = 0"}));
 }
 
-TEST_F(BoardTest, FileTheBoardRefusesToOpenGivesTheDefaults) {
+TEST_F(BoardTest, FileTheBoardRefusesToOpenIsAFailedReadWithTheDefaults) {
     PutFile(kWorkedExample);
     FailCall("fmOpen", 0);
     NetworkSettings settings = AllFlagsRecord();
-    EXPECT_EQ(m_script.ReadSettings(m_handle, settings, 0, 0), 0);
+    EXPECT_EQ(m_script.ReadSettings(m_handle, settings, 0, 0), -1);
+    EXPECT_EQ(m_script.LastReadResult(), -1);
     EXPECT_TRUE(SameRecord(DefaultRecord(), settings));
     EXPECT_EQ(Trace(), (std::vector<std::string>{
                            "fmFindFile(" + H() + ", \"sys:\\boot.ini\") = 1",
                            "fmOpen(" + H() + ", \"sys:\\boot.ini\", 1) = 0",
                        }));
+    // The next good read is a success again.
+    EXPECT_EQ(m_script.ReadSettings(m_handle, settings, 0, 0), 0);
+    EXPECT_EQ(m_script.LastReadResult(), 0);
+    EXPECT_TRUE(SameRecord(AllFlagsRecord(), settings));
 }
 
 TEST_F(BoardTest, SizeReportedAsNegativeReads2048Bytes) {
@@ -156,7 +161,8 @@ TEST_F(BoardTest, FailedReadGivesTheDefaultsAndStillCloses) {
     PutFile(kWorkedExample);
     FailCall("fmRead", -1);
     NetworkSettings settings = AllFlagsRecord();
-    EXPECT_EQ(m_script.ReadSettings(m_handle, settings, 0, 0), 0);
+    EXPECT_EQ(m_script.ReadSettings(m_handle, settings, 0, 0), -1);
+    EXPECT_EQ(m_script.LastReadResult(), -1);
     EXPECT_TRUE(SameRecord(DefaultRecord(), settings));
     const std::string f = OpenedFile();
     const std::vector<std::string> trace = Trace();

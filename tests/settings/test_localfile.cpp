@@ -214,7 +214,7 @@ TEST_F(LocalFileTest, KindOneReadsSafeIni) {
     EXPECT_EQ(settings.nPort, 1);
 }
 
-TEST_F(LocalFileTest, MissingEmptyOrDirectoryGivesTheDefaults) {
+TEST_F(LocalFileTest, MissingEmptyOrUnopenableGivesTheDefaults) {
     NetworkSettings settings = AllFlagsRecord();
     settings.nPort = 5;
     EXPECT_EQ(m_script.ReadSettings(0, settings, 0, 1), 0);
@@ -230,7 +230,7 @@ TEST_F(LocalFileTest, MissingEmptyOrDirectoryGivesTheDefaults) {
     ASSERT_TRUE(SetFileAttributesA("safe.ini", FILE_ATTRIBUTE_HIDDEN));
     ASSERT_EQ(m_script.FileExists("safe.ini"), 1);
     settings = AllFlagsRecord();
-    EXPECT_EQ(m_script.ReadSettings(0, settings, 1, 1), 0);
+    EXPECT_EQ(m_script.ReadSettings(0, settings, 1, 1), -1) << "a failed read";
     EXPECT_TRUE(SameRecord(DefaultRecord(), settings)) << "a directory that cannot be opened";
 }
 

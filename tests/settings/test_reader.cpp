@@ -125,11 +125,17 @@ const std::vector<ReadCase>& ReadCases() {
         {"comment line right after the header is skipped before counting",
          "[PORT]\r\n;c\r\n7\r\n[TCPACT]\r\n2\r\n",
          {{kPort, 1, "7"}, {kTcpAct, 1, "2"}}},
-        // A later comment-only line is a value line: its turn takes the next
-        // word, here the following header, which then opens nothing.
-        {"later comment-only value line takes the next word",
+        // A later comment-only line is a value line; its turn finds the next
+        // section's header, which ends the values and opens its section.
+        {"comment-only value line leaves the next header alone",
          "[PORT]\r\n7\r\n;c\r\n[TCPACT]\r\n2\r\n",
-         {{kPort, 1, "7"}}},
+         {{kPort, 1, "7"}, {kTcpAct, 1, "2"}}},
+        {"comment-only line between two sections",
+         "[PORT]\r\n30007\r\n#end\r\n[UDPCNT]\r\n6\r\n",
+         {{kPort, 1, "30007"}, {kUdpCnt, 1, "6"}}},
+        {"a word that begins with '[' is never a value",
+         "[IPADR]\r\n1.2.3.4\r\n#c\r\n[5.6.7.8\r\n",
+         {{kIpAdr, 1, "1.2.3.4"}}},
         {"[Print] is read and kept", "[Print]\r\n-5\r\n", {{kPrint, 1, "-5"}}},
         {"range limits of the integers",
          "[PORT]\r\n2147483647\r\n[Print]\r\n-2147483648\r\n",
