@@ -29,23 +29,7 @@ int CountIllegalNorOps(const std::string& dir) {
 }
 
 std::vector<std::string> ReadIllegalNorLog(const std::string& dir) {
-    std::vector<std::string> lines;
-    std::string text;
-    if (!ReadWholeFile(LogPath(dir), text))
-        return lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.empty())
-            lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
+    return ReadTextLines(LogPath(dir));
 }
 
 bool ClearIllegalNorOps(const std::string& dir) {

@@ -102,21 +102,8 @@ TraceEntry ParseTraceLine(const std::string& line) {
 
 std::vector<TraceEntry> ReadTrace(const std::string& dir) {
     std::vector<TraceEntry> entries;
-    std::string text;
-    if (!ReadWholeFile(JoinPath(ToWindowsPath(dir), kTraceFileName), text))
-        return entries;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.empty())
-            entries.push_back(ParseTraceLine(line));
-        start = end + 1;
-    }
+    for (const std::string& line : ReadTextLines(JoinPath(ToWindowsPath(dir), kTraceFileName)))
+        entries.push_back(ParseTraceLine(line));
     return entries;
 }
 

@@ -179,4 +179,24 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
     return (last == '\\' || last == '/') ? dir + name : dir + "\\" + name;
 }
 
+std::vector<std::string> ReadTextLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::string text;
+    if (!ReadWholeFile(path, text))
+        return lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
 } // namespace simboard

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace simboard {
 
@@ -52,6 +53,9 @@ bool DirectoryIsEmpty(const std::string& path);
 // Creates the folder and any missing parents.
 bool MakeDirectories(const std::string& path);
 bool ReadWholeFile(const std::string& path, std::string& content);
+// The file's non-empty lines, without their CR LF or LF ends (none when the
+// file cannot be read).
+std::vector<std::string> ReadTextLines(const std::string& path);
 // Writes through a temporary file and a rename, so the old content stays
 // whole if the process ends half-way.
 bool ReplaceWholeFile(const std::string& path, const std::string& content);
