@@ -23,6 +23,7 @@ constexpr const char kCommandMismatch[] = "RZSYS.BIN ファイルがボードと
 constexpr const char kProgramFailed[] = "プログラムの書き込みに失敗しました。";
 constexpr const char kWriteBackFailed[] = "製品固有データ書き込み時　FLASHライトに失敗しました。";
 constexpr const char kRepairFailed[] = "製品固有データライト時　FLASHライトに失敗しました。";
+constexpr const char kRecordNotSaved[] = "製品固有データライト時　復旧データの保存に失敗しました。";
 constexpr const char kRecoveryDone[] = "前回中断したフラッシュメモリの書き込みを完了しました。";
 constexpr const char kRecoveryAskPrefix[] =
     "前回中断したフラッシュメモリの書き込みが残っています。\nMACアドレス ";

@@ -127,3 +127,22 @@ TEST_F(RecoveryTest, AnUnreadableRecordIsReportedAndLeftAlone) {
     EXPECT_EQ(run.Count("fmSectorErase"), 0);
     EXPECT_EQ(FindRecoveryRecords(), Texts{path});
 }
+
+TEST_F(RecoveryTest, NothingIsErasedWhenTheRecordCannotBeSaved) {
+    Versions v;
+    v.fileRom = 0x101;
+    Prepare(0x300, v);
+    const auto before = MainFlash(0, 0x10000);
+    // A file where the records' folder belongs: no record can be written.
+    const std::string folder = RecoveryFolder();
+    RemoveDirectoryA(folder.c_str());
+    HANDLE blocker =
+        CreateFileA(folder.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(blocker, INVALID_HANDLE_VALUE);
+    CloseHandle(blocker);
+    CheckRun run = RunCheck(*board);
+    DeleteFileA(folder.c_str());
+    EXPECT_EQ(run.BoxTexts(), (Texts{kIplQuestion, kRecordNotSaved}));
+    EXPECT_EQ(run.Count("fmWriteProgram") + run.Count("fmSectorErase"), 0);
+    EXPECT_EQ(MainFlash(0, 0x10000), before);
+}
