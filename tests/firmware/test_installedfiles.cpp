@@ -202,3 +202,27 @@ TEST(FileHeaders, NewerMeansTheBoardsVersionIsLowerUnsigned) {
     EXPECT_TRUE(IsInstalledFileNewer(0x7FFFFFFF, 0x80000000));
     EXPECT_TRUE(IsInstalledFileNewer(0, 0xFFFFFFFF));
 }
+
+TEST_F(InstalledFilesTest, EachBuildReadsOnlyTheRegistryViewOfItsOwnKind) {
+    // The keys in the other view (the 64-bit one for the i686 build, the
+    // 32-bit one for the x86_64 build) are not this program's installation.
+    const REGSAM otherView = sizeof(void*) == 4 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+    const char* const keys[] = {"SOFTWARE\\KORVANE\\RZ400SYS\\Config",
+                                "SOFTWARE\\KORVANE\\RZ400SYS", "SOFTWARE\\KORVANE"};
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, keys[0], 0, nullptr, 0, KEY_WRITE | otherView,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const char path[] = "C:\\OTHERVIEW";
+    RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(path), sizeof(path));
+    RegCloseKey(key);
+    int result = 0;
+    SystemPath(&result);
+    EXPECT_EQ(result, -1);
+    // The same key in this build's own view is found.
+    Installation::SetConfigValue("Path", "C:\\OWNVIEW");
+    EXPECT_EQ(SystemPath(&result), "C:\\OWNVIEW");
+    EXPECT_EQ(result, 0);
+    for (const char* name : keys) // innermost first: only empty keys go
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, name, otherView, 0);
+}
