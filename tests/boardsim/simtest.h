@@ -31,6 +31,19 @@ protected:
     int h = 0;
 };
 
+// The same, with the SPI flash open for the test.
+class SpiBoardTest : public BoardTest {
+protected:
+    void SetUp() override {
+        BoardTest::SetUp();
+        ASSERT_EQ(SPIFLASH_open(h), 0);
+    }
+    void TearDown() override {
+        SPIFLASH_close(h);
+        BoardTest::TearDown();
+    }
+};
+
 // A digest of a whole flash image, to show that a call left it untouched.
 uint64_t MainDigest(const std::string& dir);
 uint64_t SpiDigest(const std::string& dir);

@@ -9,17 +9,7 @@ using namespace simtest;
 namespace {
 
 class MainFlash : public BoardTest {};
-class SpiFlash : public BoardTest {
-protected:
-    void SetUp() override {
-        BoardTest::SetUp();
-        ASSERT_EQ(SPIFLASH_open(h), 0);
-    }
-    void TearDown() override {
-        SPIFLASH_close(h);
-        BoardTest::TearDown();
-    }
-};
+class SpiFlash : public SpiBoardTest {};
 
 } // namespace
 

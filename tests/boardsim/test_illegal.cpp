@@ -6,16 +6,8 @@ using namespace simtest;
 
 namespace {
 
-class IllegalNor : public BoardTest {
+class IllegalNor : public SpiBoardTest {
 protected:
-    void SetUp() override {
-        BoardTest::SetUp();
-        ASSERT_EQ(SPIFLASH_open(h), 0);
-    }
-    void TearDown() override {
-        SPIFLASH_close(h);
-        BoardTest::TearDown();
-    }
     // Programmed cells (0x0F) in both flashes for the programming cases.
     void ProgramCells() {
         const std::vector<uint8_t> cells(256, 0x0F);
