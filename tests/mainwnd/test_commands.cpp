@@ -40,6 +40,21 @@ void FocusOn(HWND dialog, HWND control) {
     WaitUntil([&] { return FocusOf(dialog) == control; }, 2000);
 }
 
+// A box with only OK, its text and icon as given.
+void ExpectOkBox(const MessageBoxInfo& box, const char* text, int icon) {
+    EXPECT_EQ(box.text, Wide(text));
+    EXPECT_EQ(box.icon, icon);
+    EXPECT_TRUE(box.hasOk);
+    EXPECT_FALSE(box.hasCancel);
+}
+
+// A question with OK and Cancel.
+void ExpectQuestion(const MessageBoxInfo& box, const char* text) {
+    EXPECT_EQ(box.text, Wide(text));
+    EXPECT_EQ(box.icon, MB_ICONQUESTION);
+    EXPECT_TRUE(box.hasOk && box.hasCancel);
+}
+
 } // namespace
 
 TEST_F(CommandsTest, WriteStoresTheActivePageAndWritesTheRecordsBytes) {
@@ -54,11 +69,8 @@ TEST_F(CommandsTest, WriteStoresTheActivePageAndWritesTheRecordsBytes) {
         Type(dialog, IDC_EDIT_PORTCNT, L"0"); // falls back to 16
         MessageBoxInfo box;
         ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_WRITE, box));
-        EXPECT_EQ(box.text, Wide(kWriteOk));
+        ExpectOkBox(box, kWriteOk, MB_ICONASTERISK);
         EXPECT_EQ(box.caption, AppTitle());
-        EXPECT_EQ(box.icon, MB_ICONASTERISK);
-        EXPECT_TRUE(box.hasOk);
-        EXPECT_FALSE(box.hasCancel);
         AnswerMessageBox(box, IDOK);
         // The page shows what was read back.
         EXPECT_EQ(ControlText(dialog, IDC_EDIT_PORTCNT), L"16");
@@ -66,9 +78,7 @@ TEST_F(CommandsTest, WriteStoresTheActivePageAndWritesTheRecordsBytes) {
         EXPECT_TRUE(theApp.m_bBoardUpdated);
         // Exit now offers the reset; Cancel keeps the board running.
         ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_EXIT, box));
-        EXPECT_EQ(box.text, Wide(kResetQuestion));
-        EXPECT_EQ(box.icon, MB_ICONQUESTION);
-        EXPECT_TRUE(box.hasOk && box.hasCancel);
+        ExpectQuestion(box, kResetQuestion);
         AnswerMessageBox(box, IDCANCEL);
         EXPECT_TRUE(WaitForWindowGone(dialog, 5000));
     });
@@ -140,17 +150,12 @@ TEST_F(CommandsTest, FailedReadIsReportedAndWriteAsksUntilAGoodWriteOrRead) {
     RunDialog([&](HWND dialog) {
         MessageBoxInfo box;
         ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_READ, box));
-        EXPECT_EQ(box.text, Wide(kReadFailed));
+        ExpectOkBox(box, kReadFailed, MB_ICONHAND);
         EXPECT_EQ(box.caption, AppTitle());
-        EXPECT_EQ(box.icon, MB_ICONHAND);
-        EXPECT_TRUE(box.hasOk);
-        EXPECT_FALSE(box.hasCancel);
         AnswerMessageBox(box, IDOK);
         // OK writes; after that good write, Write no longer asks.
         ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_WRITE, box));
-        EXPECT_EQ(box.text, Wide(kWriteUnreadQuestion));
-        EXPECT_EQ(box.icon, MB_ICONQUESTION);
-        EXPECT_TRUE(box.hasOk && box.hasCancel);
+        ExpectQuestion(box, kWriteUnreadQuestion);
         AnswerMessageBox(box, IDOK);
         ASSERT_TRUE(WaitForMessageBox(box, 5000));
         EXPECT_EQ(box.text, Wide(kWriteOk));
@@ -222,10 +227,7 @@ TEST_F(CommandsTest, FailedResetIsReportedAndTheDialogStillCloses) {
         ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_EXIT, box));
         AnswerMessageBox(box, IDOK);
         ASSERT_TRUE(WaitForMessageBox(box, 5000));
-        EXPECT_EQ(box.text, Wide(kResetFailed));
-        EXPECT_EQ(box.icon, 0);
-        EXPECT_TRUE(box.hasOk);
-        EXPECT_FALSE(box.hasCancel);
+        ExpectOkBox(box, kResetFailed, 0);
         AnswerMessageBox(box, IDOK);
         EXPECT_TRUE(WaitForWindowGone(dialog, 5000));
     });
