@@ -241,45 +241,7 @@ std::string SaveScreenshot(HWND window, const char* name) {
     Sleep(300);
     RECT rc;
     GetWindowRect(window, &rc);
-    int width = rc.right - rc.left;
-    int height = rc.bottom - rc.top;
-    if (width <= 0 || height <= 0)
-        return std::string();
-
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height; // bottom-up, as a BMP file stores it
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
-    GdiFlush();
-
-    DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
-    DWORD imageSize = stride * static_cast<DWORD>(height);
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42; // "BM"
-    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
-    file.bfSize = file.bfOffBits + imageSize;
-    info.bmiHeader.biSizeImage = imageSize;
-    bool ok = false;
-    if (FILE* out = std::fopen(path.c_str(), "wb")) {
-        ok = std::fwrite(&file, sizeof(file), 1, out) == 1 &&
-             std::fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out) == 1 &&
-             std::fwrite(bits, imageSize, 1, out) == 1;
-        std::fclose(out);
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return ok ? path : std::string();
+    return uitest::SaveScreenArea(rc, path) ? path : std::string();
 }
 
 } // namespace uisession

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <chrono>
 
 namespace uitest {
@@ -129,6 +130,48 @@ std::wstring GetClassNameOf(HWND hwnd) {
 HWND FindTopWindow(const wchar_t* caption, const wchar_t* className, DWORD pid) {
     std::vector<HWND> found = TopWindows(caption, className, pid, false);
     return found.empty() ? nullptr : found.front();
+}
+
+bool SaveScreenArea(const RECT& area, const std::string& path) {
+    int width = area.right - area.left;
+    int height = area.bottom - area.top;
+    if (width <= 0 || height <= 0)
+        return false;
+
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height; // bottom-up, as a BMP file stores it
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+
+    DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
+    DWORD imageSize = stride * static_cast<DWORD>(height);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+    file.bfSize = file.bfOffBits + imageSize;
+    info.bmiHeader.biSizeImage = imageSize;
+    bool ok = false;
+    if (FILE* out = std::fopen(path.c_str(), "wb")) {
+        ok = std::fwrite(&file, sizeof(file), 1, out) == 1 &&
+             std::fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out) == 1 &&
+             std::fwrite(bits, imageSize, 1, out) == 1;
+        ok = std::fclose(out) == 0 && ok;
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return ok;
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {

@@ -80,6 +80,10 @@ void PressKey(WORD vk, bool shift = false);
 // Sends a system command (SC_CLOSE, or a menu item ID) as the system menu does.
 void SystemCommand(HWND window, UINT command);
 
+// Saves what the screen shows in `area` as a 24-bit BMP file; false when the
+// area is empty or the file cannot be written.
+bool SaveScreenArea(const RECT& area, const std::string& path);
+
 // Waits until `condition` holds; false on timeout.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
