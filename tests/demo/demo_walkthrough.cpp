@@ -117,7 +117,7 @@ bool Walkthrough::Run() {
     HWND port = ShowPage(1, IDC_EDIT_PORT);
     if (port == nullptr)
         return Fail("no port page");
-    TypeInto(port, L"30002");
+    TypeInto(port, L"8080");
     Frame("port-page");
 
     if (ShowPage(2, IDC_CHECK_TCPACT) == nullptr)
