@@ -27,13 +27,24 @@ const Fault* BoardCall::FindFault() const {
     return nullptr;
 }
 
+void BoardCall::WaitIfSlow() const {
+    if (!m_haveConfig)
+        return;
+    for (const Delay& delay : m_config.delays) {
+        if (delay.function == m_trace.Function() && delay.nthCall == m_callNumber)
+            Sleep(static_cast<DWORD>(delay.ms));
+    }
+}
+
 int BoardCall::Run(const std::function<int()>& body) {
+    WaitIfSlow();
     if (const Fault* fault = FindFault())
         return Finish(fault->result);
     return Finish(body());
 }
 
 int BoardCall::RunOnBoard(int hBoard, const std::function<int()>& body) {
+    WaitIfSlow();
     const bool usable = m_session.IsHandle(hBoard) && m_haveConfig;
     const Fault* fault = FindFault();
     if (fault != nullptr && !(fault->partial && usable && IsFlashChangingCall(m_trace.Function())))

@@ -1,5 +1,5 @@
 // boardcall.h - one call of the simulated library: counts it, applies an
-// injected fault, checks the board handle, decides how much of a flash
+// injected delay and fault, checks the board handle, decides how much of a flash
 // change goes through, traces the result and cuts the power where board.ini
 // says so.
 #pragma once
@@ -54,6 +54,8 @@ public:
 
 private:
     const Fault* FindFault() const;
+    // Waits as board.ini's delay for this call says, before anything else.
+    void WaitIfSlow() const;
     int Finish(int result);
     void CutPower(const std::string& traceLine) const;
 

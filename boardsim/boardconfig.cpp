@@ -124,14 +124,21 @@ bool ApplyKey(const std::string& key, const std::string& value, BoardConfig& con
         config.faults.push_back(fault);
         return true;
     }
+    if (key == "delay") {
+        Delay delay;
+        if (!ParseDelay(value, delay))
+            return false;
+        config.delays.push_back(delay);
+        return true;
+    }
     return false;
 }
 
 bool IsKnownKey(const std::string& key) {
     static const char* const kKeys[] = {
-        "board_word",  "command_version", "rom_version",      "board_no",       "clock_offset_ms",
-        "reset_count", "command_file",    "spi_size",         "enum_error",     "open_error",
-        "fail",        "power_cut_after", "power_cut_inside", "illegal_nor_ops"};
+        "board_word",  "command_version", "rom_version",      "board_no",        "clock_offset_ms",
+        "reset_count", "command_file",    "spi_size",         "enum_error",      "open_error",
+        "fail",        "power_cut_after", "power_cut_inside", "illegal_nor_ops", "delay"};
     for (const char* known : kKeys) {
         if (key == known)
             return true;
@@ -180,15 +187,23 @@ std::string Hex(uint64_t value) {
     return text;
 }
 
-bool ParseFault(const std::string& text, Fault& fault) {
+namespace {
+
+std::vector<std::string> SplitFields(const std::string& text) {
     std::vector<std::string> fields;
     for (size_t start = 0;;) {
         size_t colon = text.find(':', start);
         fields.push_back(Trim(text.substr(start, colon - start)));
         if (colon == std::string::npos)
-            break;
+            return fields;
         start = colon + 1;
     }
+}
+
+} // namespace
+
+bool ParseFault(const std::string& text, Fault& fault) {
+    const std::vector<std::string> fields = SplitFields(text);
     if (fields.size() != 3 && fields.size() != 4)
         return false;
     Fault parsed;
@@ -212,6 +227,21 @@ std::string FormatFault(const Fault& fault) {
     std::string text =
         fault.function + ":" + std::to_string(fault.nthCall) + ":" + std::to_string(fault.result);
     return fault.partial ? text + ":" + kPartialFaultWord : text;
+}
+
+bool ParseDelay(const std::string& text, Delay& delay) {
+    const std::vector<std::string> fields = SplitFields(text);
+    long long nth = 0, ms = 0;
+    if (fields.size() != 3 || fields[0].empty() ||
+        !ParseInRange(fields[1], 1, std::numeric_limits<int>::max(), nth) ||
+        !ParseInRange(fields[2], 0, 600000, ms))
+        return false;
+    delay = {fields[0], static_cast<int>(nth), static_cast<int>(ms)};
+    return true;
+}
+
+std::string FormatDelay(const Delay& delay) {
+    return delay.function + ":" + std::to_string(delay.nthCall) + ":" + std::to_string(delay.ms);
 }
 
 bool ApplyConfigLine(const std::string& line, BoardConfig& config, std::string* error) {
@@ -279,6 +309,8 @@ std::string FormatConfig(const BoardConfig& config) {
     add("open_error", Hex(static_cast<uint32_t>(config.openError)));
     for (const Fault& fault : config.faults)
         add("fail", FormatFault(fault));
+    for (const Delay& delay : config.delays)
+        add("delay", FormatDelay(delay));
     add("power_cut_after", std::to_string(config.powerCutAfter));
     add("power_cut_inside", std::to_string(config.powerCutInside));
     add("illegal_nor_ops", std::to_string(config.illegalNorOps));

@@ -25,12 +25,16 @@ bool ParseConfig(const std::string& text, BoardConfig& config, std::string* erro
 // All keys, one "key=value" a line, CR LF line ends.
 std::string FormatConfig(const BoardConfig& config);
 // Applies one "key=value" to a configuration (the companion's "set"); a
-// "fail=" line adds a fault. False (with a reason) on an unknown key or bad value.
+// "fail=" line adds a fault, a "delay=" line a delay. False (with a reason) on an unknown key or
+// bad value.
 bool ApplyConfigLine(const std::string& line, BoardConfig& config, std::string* error = nullptr);
 // "fmWrite:2:-1" into a plain fault, "fmWrite:2:-1:partial" into a partial one.
 constexpr const char kPartialFaultWord[] = "partial";
 bool ParseFault(const std::string& text, Fault& fault);
 std::string FormatFault(const Fault& fault);
+// "fmWriteProgram:1:10000" into a delay of 10 s on the first call.
+bool ParseDelay(const std::string& text, Delay& delay);
+std::string FormatDelay(const Delay& delay);
 
 // Numbers as board.ini and the companion write them: "0x" hex or decimal,
 // with an optional minus sign.

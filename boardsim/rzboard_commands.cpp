@@ -190,6 +190,10 @@ int Show(const std::string& dir, const Args& args) {
         std::printf("  fail=%s\n", FormatFault(fault).c_str());
         any = true;
     }
+    for (const simboard::Delay& delay : config.delays) {
+        std::printf("  delay=%s\n", FormatDelay(delay).c_str());
+        any = true;
+    }
     if (config.powerCutAfter != 0) {
         std::printf("  power_cut_after=%d\n", config.powerCutAfter);
         any = true;

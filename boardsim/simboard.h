@@ -52,6 +52,14 @@ struct Fault {
     bool partial = false;
 };
 
+// A slow call: the n-th call of `function` waits `ms` milliseconds before it
+// does anything, as a board that answers slowly.
+struct Delay {
+    std::string function;
+    int nthCall = 1;
+    int ms = 0;
+};
+
 struct BoardConfig {
     uint32_t boardWord = 0x20000000; // version record word at offset 4; type = word >> 20
     uint32_t commandVersion = 0x100; // word at offset 8
@@ -64,6 +72,7 @@ struct BoardConfig {
     int enumError = 0; // nonzero: EnumAttachIPDev fails, GetIPLastError = this
     int openError = 0; // nonzero: OpenIPDev fails, GetIPLastError = this
     std::vector<Fault> faults;
+    std::vector<Delay> delays;
     int powerCutAfter = 0;  // nonzero: the process ends after this many flash changes
     int powerCutInside = 0; // nonzero: the process ends part-way through this flash change
     int illegalNorOps = 0;  // operations so far that broke a NOR rule (see illegal_nor.log)

@@ -108,6 +108,11 @@ TEST(BoardIni, CompanionLinesNameTheProblem) {
     EXPECT_TRUE(ApplyConfigLine("fail=fmOpen:2:0", config, &reason));
     ASSERT_EQ(config.faults.size(), 1u);
     EXPECT_EQ(FormatFault(config.faults[0]), "fmOpen:2:0");
+    EXPECT_TRUE(ApplyConfigLine("delay=GetIPTime:2:1500", config, &reason));
+    ASSERT_EQ(config.delays.size(), 1u);
+    EXPECT_EQ(FormatDelay(config.delays[0]), "GetIPTime:2:1500");
+    EXPECT_FALSE(ApplyConfigLine("delay=GetIPTime:0:1500", config, &reason));
+    EXPECT_FALSE(ApplyConfigLine("delay=GetIPTime:1:-5", config, &reason));
 }
 
 TEST(BoardPaths, OnlyPlainSysNamesReachTheBoardFolder) {
