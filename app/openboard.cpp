@@ -2,6 +2,7 @@
 // each library error code.
 #include "app/tarnelapp.h"
 
+#include "app/boardhistory.h"
 #include "boardlib/lm800mul.h"
 
 #include <cstring>
@@ -75,6 +76,13 @@ BOOL CTarnelApp::OpenBoard() {
         int boardNo = 0;
         std::memcpy(&boardNo, enumBuffer, sizeof(boardNo));
         m_nBoardNo = boardNo;
+        SetHistoryBoard(m_nBoardNo);
+        // One tool at a time on a board: the one that has it comes forward.
+        if (!m_boardLock.Acquire(m_nBoardNo)) {
+            m_bBoardInUse = TRUE;
+            BoardLock::ActivateHolder(m_nBoardNo);
+            return FALSE;
+        }
         m_hBoard = OpenIPDev(m_nBoardNo, 0);
         if (m_hBoard != 0)
             return TRUE;

@@ -16,6 +16,7 @@ END_MESSAGE_MAP()
 CTarnelApp::CTarnelApp() {
     m_hBoard = 0;
     m_nBoardNo = -1;
+    SetBoardUi(&m_ui);
 }
 
 CTarnelApp::~CTarnelApp() = default;
@@ -24,6 +25,8 @@ BOOL CTarnelApp::InitInstance() {
     AfxEnableControlContainer();
 
     if (!OpenBoard()) {
+        if (m_bBoardInUse)
+            return FALSE;
         AfxMessageBox("通信環境が正しく設定されていません。\n終了します。", MB_OK | MB_ICONHAND);
         return FALSE;
     }
@@ -52,5 +55,6 @@ int CTarnelApp::ExitInstance() {
     delete m_pScript;
     if (m_hBoard != 0)
         CloseIPDev(m_hBoard);
+    m_boardLock.Release();
     return CWinApp::ExitInstance();
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "afx/afxwin.h"
+#include "app/boardlock.h"
+#include "app/dialogboardui.h"
 #include "settings/networksettings.h"
 
 class CRZScript;
@@ -16,8 +18,10 @@ public:
     BOOL InitInstance() override;
     int ExitInstance() override;
 
-    // Finds the first attached board and opens it; on failure tells the user
-    // which library call failed and why, and returns FALSE.
+    // Finds the first attached board, takes its lock and opens it; on failure
+    // tells the user which library call failed and why, and returns FALSE.
+    // When another tool holds the board it brings that tool to the front,
+    // sets m_bBoardInUse and returns FALSE without a message.
     BOOL OpenBoard();
     // Brings the board's firmware up to date from the installed files.
     void CheckAndUpgradeFirmware();
@@ -28,6 +32,9 @@ public:
     CFlashChanger* m_pFlashChanger; // the upgrade progress window object, owned
     BOOL m_bBoardUpdated;           // the board's system was changed in this run
     int m_nBoardNo;                 // the opened board's number, -1 = none
+    BOOL m_bBoardInUse;             // another tool holds the board: end quietly
+    BoardLock m_boardLock;          // held until the board is closed
+    DialogBoardUi m_ui;             // how the board engine reaches the user
 
     DECLARE_MESSAGE_MAP()
 };

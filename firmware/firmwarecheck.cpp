@@ -1,12 +1,12 @@
 // firmwarecheck.cpp - the start-up firmware check and upgrade.
 #include "firmware/firmwarecheck.h"
 
-#include "afx/afxcmn.h"
 #include "boardlib/lm800mul.h"
+#include "app/boardui.h"
 #include "app/tarnelapp.h"
 #include "firmware/firmwaremessages.h"
 #include "firmware/firmwarepause.h"
-#include "firmware/flashchanger.h"
+#include "firmware/firmwarehistory.h"
 #include "firmware/flashwrite.h"
 #include "firmware/pendingrecovery.h"
 #include "firmware/productdata.h"
@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr int kBarStep = 25;
 constexpr DWORD kShortPause = 500;
 constexpr DWORD kLongPause = 1000;
 
@@ -34,7 +33,7 @@ DWORD WordAt(const BYTE* bytes, size_t offset) {
 } // namespace
 
 void CTarnelApp::CheckAndUpgradeFirmware() {
-    FirmwareCheck check(m_hBoard, m_pFlashChanger, m_pMainWnd, m_bBoardUpdated);
+    FirmwareCheck check(m_hBoard, m_bBoardUpdated);
     check.Run();
 }
 
@@ -52,48 +51,33 @@ DWORD FirmwareVersionInfo::RomVersion() const {
 
 // --- ProgressWindow ---
 
-void ProgressWindow::Open(CWnd* pParent) {
-    if (m_pFlashChanger == nullptr || m_bCreateTried)
+void ProgressWindow::Open() {
+    if (m_bCreateTried)
         return;
     m_bCreateTried = true;
-    if (!m_pFlashChanger->Create(IDD_FLASH_CHANGER, pParent))
-        return;
-    m_pFlashChanger->ShowWindow(SW_SHOW);
-    m_pFlashChanger->UpdateWindow();
-    m_pFlashChanger->m_progress.SetStep(kBarStep);
+    CurrentBoardUi().ProgressOpen();
 }
 
 void ProgressWindow::SetText(const char* text) {
-    if (m_pFlashChanger != nullptr && m_pFlashChanger->GetSafeHwnd() != nullptr)
-        m_pFlashChanger->SetDlgItemText(IDC_STATIC_FLASH_MESSAGE, text);
+    CurrentBoardUi().ProgressText(text);
 }
 
 void ProgressWindow::Step(int count) {
-    if (m_pFlashChanger == nullptr || m_pFlashChanger->m_progress.GetSafeHwnd() == nullptr)
-        return;
-    for (int i = 0; i < count; ++i)
-        m_pFlashChanger->m_progress.StepIt();
+    CurrentBoardUi().ProgressStep(count);
 }
 
 void ProgressWindow::UpdateBar() {
-    if (m_pFlashChanger != nullptr && m_pFlashChanger->m_progress.GetSafeHwnd() != nullptr)
-        m_pFlashChanger->m_progress.UpdateWindow();
+    CurrentBoardUi().ProgressRefresh();
 }
 
 void ProgressWindow::Destroy() {
-    if (m_pFlashChanger == nullptr)
-        return;
-    m_pFlashChanger->DestroyWindow();
-    // The bar went with the dialog: forget its handle.
-    m_pFlashChanger->m_progress.Detach();
+    CurrentBoardUi().ProgressClose();
 }
 
 // --- FirmwareCheck ---
 
-FirmwareCheck::FirmwareCheck(int hBoard, CFlashChanger* pFlashChanger, CWnd* pMainWnd,
-                             BOOL& bBoardUpdated)
-    : m_hBoard(hBoard), m_pMainWnd(pMainWnd), m_bBoardUpdated(bBoardUpdated),
-      m_progress(pFlashChanger) {}
+FirmwareCheck::FirmwareCheck(int hBoard, BOOL& bBoardUpdated)
+    : m_hBoard(hBoard), m_bBoardUpdated(bBoardUpdated) {}
 
 bool FirmwareCheck::IsKnownBoardType() const {
     return m_boardType == kBoardType200 || m_boardType == kBoardType201 ||
@@ -122,12 +106,15 @@ void FirmwareCheck::Run() {
     // are then read again as that left them.
     if (CompletePendingRecovery(m_hBoard, m_boardType, productData))
         productData.ReadCopies();
+    NoteHardwareAddress(productData);
     if (HasBootRomCheck() && !CheckInstalledFiles())
         return;
+    const ProductDataRepairNote repairNote(productData, m_bRomNewer);
     productData.Repair(m_bRomNewer);
+    repairNote.Record();
 
     if (m_bRomNewer || m_bCommandNewer)
-        m_progress.Open(m_pMainWnd);
+        m_progress.Open();
     if (RewriteBootRom(productData) == Next::End)
         return;
     FirmwarePause(kLongPause);
@@ -215,6 +202,7 @@ FirmwareCheck::Next FirmwareCheck::RewriteBootRom(const ReconcileProductData& pr
         m_progress.Destroy();
         return Next::End;
     }
+    RecordFirmwareUpgrade("boot ROM", m_romPath, m_version.RomVersion());
     return Next::Go;
 }
 
@@ -269,6 +257,7 @@ FirmwareCheck::Next FirmwareCheck::RewriteCommandFile() {
         return Next::End;
     }
     m_bBoardUpdated = TRUE;
+    RecordFirmwareUpgrade(m_commandName, m_localCommandPath, m_version.CommandVersion());
     if (!m_bRomNewer)
         m_progress.Step(2);
     ShowCompletion();
@@ -287,7 +276,7 @@ bool FirmwareCheck::DeleteBoardCommandFile(const char* boardPath) {
 void FirmwareCheck::ShowCompletion() {
     m_progress.SetText(kCompleted);
     FirmwarePause(kLongPause);
-    AfxMessageBox(kCompleted, MB_OK | MB_ICONQUESTION);
+    ShowFirmwareCompletion(kCompleted);
 }
 
 void FirmwareCheck::UpdateSpiBootImages() {

@@ -7,7 +7,6 @@
 #include "afx/afxwin.h"
 #include "firmware/installedfiles.h"
 
-class CFlashChanger;
 class ReconcileProductData;
 struct ProductData;
 
@@ -21,26 +20,23 @@ struct FirmwareVersionInfo {
     DWORD BoardType() const { return BoardWord() >> 20; }
 };
 
-// The progress window as the check drives it: created at most once, every
-// call harmless when there is no window.
+// The upgrade progress as the check drives it, shown by the current face
+// (boardui.h): opened at most once per check.
 class ProgressWindow {
 public:
-    explicit ProgressWindow(CFlashChanger* pFlashChanger) : m_pFlashChanger(pFlashChanger) {}
-
-    void Open(CWnd* pParent);
+    void Open();
     void SetText(const char* text);
     void Step(int count);
     void UpdateBar();
     void Destroy();
 
 private:
-    CFlashChanger* m_pFlashChanger;
     bool m_bCreateTried = false;
 };
 
 class FirmwareCheck {
 public:
-    FirmwareCheck(int hBoard, CFlashChanger* pFlashChanger, CWnd* pMainWnd, BOOL& bBoardUpdated);
+    FirmwareCheck(int hBoard, BOOL& bBoardUpdated);
 
     void Run();
 
@@ -68,7 +64,6 @@ private:
     void UpdateSpiBootImages();
 
     int m_hBoard;
-    CWnd* m_pMainWnd;
     BOOL& m_bBoardUpdated;
     ProgressWindow m_progress;
 

@@ -1,10 +1,13 @@
-// firmwaremessages.cpp - the message boxes of firmware maintenance.
+// firmwaremessages.cpp - the messages of firmware maintenance.
 #include "firmware/firmwaremessages.h"
 
 #include "afx/afxwin.h"
+#include "app/boardhistory.h"
+#include "app/boardui.h"
 
 void ShowFirmwareError(const char* text) {
-    AfxMessageBox(text, MB_OK | MB_ICONHAND);
+    RecordBoardFailure(text);
+    ShowBoardMessage(BoardMessage::Error, text);
 }
 
 void ShowFirmwareErrorWith(const char* format, const char* name) {
@@ -14,5 +17,14 @@ void ShowFirmwareErrorWith(const char* format, const char* name) {
 }
 
 bool AskFirmwareQuestion(const char* question) {
-    return AfxMessageBox(question, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+    return AskBoardQuestion(question);
+}
+
+void ShowFirmwareCompletion(const char* text) {
+    ShowBoardMessage(BoardMessage::Completion, text);
+}
+
+void ShowRecoveryCompleted(const char* text) {
+    RecordBoardChange("recovery record completed", kHistoryDone);
+    ShowBoardMessage(BoardMessage::Information, text);
 }

@@ -1,5 +1,7 @@
-// firmwaremessages.h - the message boxes of firmware maintenance: errors with
-// the stop icon, and questions where only OK goes ahead.
+// firmwaremessages.h - the messages of firmware maintenance: errors with the
+// stop icon, questions where only OK goes ahead, and the two notices. They
+// reach the person through the current face (app/boardui.h); each error is
+// also a line of the board history.
 #pragma once
 
 // Shows an error, OK with the stop icon.
@@ -8,3 +10,8 @@ void ShowFirmwareError(const char* text);
 void ShowFirmwareErrorWith(const char* format, const char* name);
 // Asks an OK/Cancel question; true only when the user chose OK.
 bool AskFirmwareQuestion(const char* question);
+// The upgrade's completion notice, OK with the question icon.
+void ShowFirmwareCompletion(const char* text);
+// Tells that a recovery record was completed (information icon) and notes it
+// in the board history.
+void ShowRecoveryCompleted(const char* text);

@@ -89,7 +89,7 @@ bool CompletePendingRecovery(int hBoard, DWORD boardType, const ReconcileProduct
         if (applied == Applied::Failed)
             continue;
         written = written || applied == Applied::Written;
-        AfxMessageBox(kRecoveryCompleted, MB_OK | MB_ICONINFORMATION);
+        ShowRecoveryCompleted(kRecoveryCompleted);
     }
     return written;
 }

@@ -1,22 +1,21 @@
-// bootfilemessages.cpp - the message boxes about the boot settings file.
+// bootfilemessages.cpp - the messages about the boot settings file.
 #include "mainwnd/bootfilemessages.h"
 
-#include "afx/afxwin.h"
+#include "app/boardui.h"
 
 void ShowBootFileWritten() {
-    AfxMessageBox("ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに成功しました！", MB_OK | MB_ICONINFORMATION);
+    ShowBoardMessage(BoardMessage::Information, "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに成功しました！");
 }
 
 void ShowBootFileWriteFailed() {
-    AfxMessageBox("ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに失敗しました！", MB_OK | MB_ICONHAND);
+    ShowBoardMessage(BoardMessage::Error, "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに失敗しました！");
 }
 
 void ShowBootFileReadFailed() {
-    AfxMessageBox("ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの読み出しに失敗しました。", MB_OK | MB_ICONHAND);
+    ShowBoardMessage(BoardMessage::Error, "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの読み出しに失敗しました。");
 }
 
 bool AskWriteOverUnreadBootFile() {
-    return AfxMessageBox("ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙが読み出せていません。\n"
-                         "ボードの設定を上書きします。よろしいですか？",
-                         MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+    return AskBoardQuestion("ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙが読み出せていません。\n"
+                            "ボードの設定を上書きします。よろしいですか？");
 }

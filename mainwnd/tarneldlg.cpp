@@ -2,6 +2,7 @@
 #include "mainwnd/tarneldlg.h"
 
 #include "boardlib/lm800mul.h"
+#include "app/boardhistory.h"
 #include "app/tarnelapp.h"
 #include "mainwnd/aboutdlg.h"
 #include "mainwnd/bootfilemessages.h"
@@ -132,6 +133,7 @@ void CTarnelDlg::OnWrite() {
     // that Write again restores every section: the file may now be empty.
     if (pPage != nullptr)
         pPage->OnSetActive();
+    RecordBoardChange(kSettingsWrittenChange, result == 0 ? kHistoryDone : kHistoryFailed);
     if (result == 0) {
         ShowBootFileWritten();
         theApp.m_bBoardUpdated = TRUE;
@@ -156,7 +158,9 @@ void CTarnelDlg::OnCancel() {
     if (theApp.m_bBoardUpdated && AfxMessageBox("システムのリセットを行います。よろしいですか？",
                                                 MB_OKCANCEL | MB_ICONQUESTION) == IDOK) {
         CWaitCursor wait;
-        if (ResetIP(theApp.m_nBoardNo, 1) != 0)
+        const bool reset = ResetIP(theApp.m_nBoardNo, 1) == 0;
+        RecordBoardChange(kBoardResetChange, reset ? kHistoryDone : kHistoryFailed);
+        if (!reset)
             AfxMessageBox("リセットに失敗しました", MB_OK);
     }
     KillTimer(kClockTimer);
@@ -235,7 +239,8 @@ void CTarnelDlg::OnSetRtc() {
     record.wMinute = picked.wMinute;
     record.wSecond = picked.wSecond;
     record.wMilliseconds = picked.wMilliseconds;
-    SetIPTime(theApp.m_hBoard, &record);
+    const int set = SetIPTime(theApp.m_hBoard, &record);
+    RecordBoardChange(ClockSetChange(record), set == 0 ? kHistoryDone : kHistoryFailed);
     GetIPTime(theApp.m_hBoard, &record);
     ShowBoardTime(record);
     UpdateData(FALSE);
