@@ -11,16 +11,16 @@ constexpr int kBarStep = 25;
 
 UINT BoxStyle(BoardMessage kind) {
     switch (kind) {
-    case BoardMessage::Error:
-        return MB_OK | MB_ICONHAND;
-    case BoardMessage::Information:
-        return MB_OK | MB_ICONINFORMATION;
-    case BoardMessage::Completion:
-        return MB_OK | MB_ICONQUESTION;
-    case BoardMessage::Question:
-        return MB_OKCANCEL | MB_ICONQUESTION;
-    case BoardMessage::Plain:
-        break;
+        case BoardMessage::Error:
+            return MB_OK | MB_ICONHAND;
+        case BoardMessage::Information:
+            return MB_OK | MB_ICONINFORMATION;
+        case BoardMessage::Completion:
+            return MB_OK | MB_ICONQUESTION;
+        case BoardMessage::Question:
+            return MB_OKCANCEL | MB_ICONQUESTION;
+        case BoardMessage::Plain:
+            break;
     }
     return MB_OK;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "afx/afxcmn.h"
+#include "pages/settingrules.h"
 #include "settings/networksettings.h"
 
 #include <cstddef>
@@ -22,11 +23,7 @@ enum class Acceptance { WithinRange, UnsignedUpToUpper };
 struct NumericRow {
     CSpinButtonCtrl& spin;
     CButton& check;
-    int32_t NetworkSettings::*flag;
-    int32_t NetworkSettings::*value;
-    int lower;
-    int upper;
-    int fallback; // stored when the edit box holds no number within the range
+    const NumericRule& rule; // the section, its range and its fallback
 };
 
 // The value that a UDM_GETPOS reply stores under a page's test.

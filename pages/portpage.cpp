@@ -8,13 +8,9 @@ BEGIN_MESSAGE_MAP(CPortPage, CPropertyPage)
 END_MESSAGE_MAP()
 
 CPortPage::CPortPage()
-    : CPropertyPage(IDD_PAGE_PORT), m_rows{
-                                        {m_spinPortStr, m_checkPortStr, &NetworkSettings::bPortStr,
-                                         &NetworkSettings::nPortStr, 1, 65535, 15000},
-                                        {m_spinPortCnt, m_checkPortCnt, &NetworkSettings::bPortCnt,
-                                         &NetworkSettings::nPortCnt, 1, 65535, 16},
-                                        {m_spinPort, m_checkPort, &NetworkSettings::bPort,
-                                         &NetworkSettings::nPort, 1, 65535, 30000}} {}
+    : CPropertyPage(IDD_PAGE_PORT), m_rows{{m_spinPortStr, m_checkPortStr, kPortStrRule},
+                                           {m_spinPortCnt, m_checkPortCnt, kPortCntRule},
+                                           {m_spinPort, m_checkPort, kPortRule}} {}
 
 CPortPage::~CPortPage() = default;
 

@@ -4,33 +4,15 @@
 #include "app/tarnelapp.h"
 #include "res/resource.h"
 
-namespace {
-
-constexpr int kConnectionLimit = 32;
-constexpr int kConnectionDefault = 8; // the record's default of both settings
-
-// The connection count that a setting contributes: its value when it is
-// present, else the board's default.
-int Counted(int32_t flag, int32_t value) {
-    return flag == 1 ? value : kConnectionDefault;
-}
-
-} // namespace
-
 BEGIN_MESSAGE_MAP(CTCPPage, CPropertyPage)
 END_MESSAGE_MAP()
 
 CTCPPage::CTCPPage()
-    : CPropertyPage(IDD_PAGE_TCP), m_rows{{m_spinSndWb, m_checkSndWb, &NetworkSettings::bSndWb,
-                                           &NetworkSettings::nSndWb, 2920, 17520, 8760},
-                                          {m_spinRcvWb, m_checkRcvWb, &NetworkSettings::bRcvWb,
-                                           &NetworkSettings::nRcvWb, 2920, 17520, 8760},
-                                          {m_spinTcpLst, m_checkTcpLst, &NetworkSettings::bTcpLst,
-                                           &NetworkSettings::nTcpLst, 4, 32, 8},
-                                          {m_spinTcpAct, m_checkTcpAct, &NetworkSettings::bTcpAct,
-                                           &NetworkSettings::nTcpAct, 4, 32, 8},
-                                          {m_spinTcpCon, m_checkTcpCon, &NetworkSettings::bTcpCon,
-                                           &NetworkSettings::nTcpCon, 4, 32, 8}} {}
+    : CPropertyPage(IDD_PAGE_TCP), m_rows{{m_spinSndWb, m_checkSndWb, kSndWbRule},
+                                          {m_spinRcvWb, m_checkRcvWb, kRcvWbRule},
+                                          {m_spinTcpLst, m_checkTcpLst, kTcpLstRule},
+                                          {m_spinTcpAct, m_checkTcpAct, kTcpActRule},
+                                          {m_spinTcpCon, m_checkTcpCon, kTcpConRule}} {}
 
 CTCPPage::~CTCPPage() = default;
 
@@ -73,7 +55,7 @@ BOOL CTCPPage::OnKillActive() {
     UpdateData(TRUE);
     NetworkSettings& s = theApp.m_settings;
     StoreRows(m_rows, 5, s, Acceptance::WithinRange);
-    if (Counted(s.bTcpAct, s.nTcpAct) + Counted(s.bTcpCon, s.nTcpCon) > kConnectionLimit) {
+    if (ExceedsConnectionLimit(s)) {
         AfxMessageBox("(TCPACT+TCPCON)が32を超えています。", MB_OK | MB_ICONERROR);
         s.nTcpAct = kConnectionDefault;
         s.nTcpCon = kConnectionDefault;

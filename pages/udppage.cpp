@@ -8,12 +8,9 @@ BEGIN_MESSAGE_MAP(CUDPPage, CPropertyPage)
 END_MESSAGE_MAP()
 
 CUDPPage::CUDPPage()
-    : CPropertyPage(IDD_PAGE_UDP), m_rows{{m_spinUdpQue, m_checkUdpQue, &NetworkSettings::bUdpQue,
-                                           &NetworkSettings::nUdpQue, 0, 255, 9},
-                                          {m_spinUdpDgm, m_checkUdpDgm, &NetworkSettings::bUdpDgm,
-                                           &NetworkSettings::nUdpDgm, 0, 1472, 1472},
-                                          {m_spinUdpCnt, m_checkUdpCnt, &NetworkSettings::bUdpCnt,
-                                           &NetworkSettings::nUdpCnt, 0, 32, 8}} {}
+    : CPropertyPage(IDD_PAGE_UDP), m_rows{{m_spinUdpQue, m_checkUdpQue, kUdpQueRule},
+                                          {m_spinUdpDgm, m_checkUdpDgm, kUdpDgmRule},
+                                          {m_spinUdpCnt, m_checkUdpCnt, kUdpCntRule}} {}
 
 CUDPPage::~CUDPPage() = default;
 

@@ -7,8 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 using namespace uitest;
 using testboard::Child;
@@ -106,9 +110,94 @@ int CountFlashChanges(const std::string& dir) {
     }));
 }
 
+// What Tarnel2Cmd.exe did: its exit code and its two streams.
+struct ConsoleRun {
+    DWORD exitCode = STILL_ACTIVE;
+    std::string out;
+    std::string err;
+};
+
+std::string FileText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+ConsoleRun RunConsole(const std::string& arguments) {
+    TempDir streams;
+    const std::string outPath = streams.Path() + "\\out", errPath = streams.Path() + "\\err";
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, 0, nullptr);
+    HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = INVALID_HANDLE_VALUE;
+    si.hStdOutput = out;
+    si.hStdError = err;
+    std::string commandLine = "\"" + testboard::ExeDir() + "\\Tarnel2Cmd.exe\" " + arguments;
+    PROCESS_INFORMATION pi = {};
+    ConsoleRun run;
+    if (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                       testboard::ExeDir().c_str(), &si, &pi)) {
+        WaitForSingleObject(pi.hProcess, kWait * 3);
+        GetExitCodeProcess(pi.hProcess, &run.exitCode);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    CloseHandle(out);
+    CloseHandle(err);
+    run.out = FileText(outPath);
+    run.err = FileText(errPath);
+    return run;
+}
+
+// A text as the console program writes it into a redirected
+// stream: in the ANSI code page.
+std::string AsRedirected(const char* utf8) {
+    std::wstring wide = Wide(utf8);
+    int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &text[0], size, nullptr, nullptr);
+    text.resize(std::strlen(text.c_str()));
+    return text;
+}
+
+std::string HistoryPath() {
+    char base[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base);
+    return std::string(base) + "\\Tarnel2\\history.log";
+}
+
+// The changes in the history, without the time: "board 0<TAB>MAC<TAB>what<TAB>result".
+std::vector<std::string> HistoryChanges() {
+    std::vector<std::string> changes;
+    std::istringstream lines(FileText(HistoryPath()));
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        changes.push_back(line.substr(line.find('\t') + 1));
+    }
+    return changes;
+}
+
+std::string IpShown(HWND main) {
+    DWORD address = 0;
+    SendMessageW(FindDescendant(main, IDC_IPADDRESS_IP, L"SysIPAddress32"), IPM_GETADDRESS, 0,
+                 reinterpret_cast<LPARAM>(&address));
+    return std::to_string(FIRST_IPADDRESS(address)) + "." +
+           std::to_string(SECOND_IPADDRESS(address)) + "." +
+           std::to_string(THIRD_IPADDRESS(address)) + "." +
+           std::to_string(FOURTH_IPADDRESS(address));
+}
+
 class Journey : public ::testing::Test {
 protected:
     void SetUp() override {
+        DeleteFileA(HistoryPath().c_str());
         simboard::WriteBoardFile(board.Dir(), "sys:\\boot.ini", kInitialBootIni);
         simboard::ClearTrace(board.Dir());
         productData = simboard::MakeProductData(0x200, OldBoard().mac);
@@ -364,4 +453,145 @@ TEST_F(Journey, FailedWriteThenGoodWriteKeepsEverySectionAndTheEdit) {
     ExpectBoxAndAnswer(child, kResetQuestion, IDCANCEL);
     EXPECT_EQ(child.Wait(kWait), 0u);
     EXPECT_EQ(BootIni(), "[Print]\r\n1\r\n[IPADR]\r\n10.0.0.5\r\n[PORT]\r\n30001\r\n");
+}
+
+namespace {
+
+// "00-80-4C-12-34-56" of a product data block.
+std::string MacOf(const std::vector<uint8_t>& block) {
+    char text[32];
+    std::snprintf(text, sizeof(text), "%02X-%02X-%02X-%02X-%02X-%02X", block[32], block[33],
+                  block[34], block[35], block[36], block[37]);
+    return text;
+}
+
+// Everything an upgrade may change: main flash around the boot ROM and the
+// product data, all of SPI flash, and the board's files.
+struct BoardImage {
+    std::vector<uint8_t> main, spi;
+    std::string commandFile, bootIni;
+    bool operator==(const BoardImage& o) const {
+        return main == o.main && spi == o.spi && commandFile == o.commandFile &&
+               bootIni == o.bootIni;
+    }
+};
+
+BoardImage ImageOf(const std::string& dir) {
+    BoardImage image{ReadMain(dir, 0, 0x20000), ReadSpi(dir, 0, 0x100000), "", ""};
+    simboard::ReadBoardFile(dir, "sys:\\RZSYS.BIN", image.commandFile);
+    simboard::ReadBoardFile(dir, "sys:\\boot.ini", image.bootIni);
+    return image;
+}
+
+} // namespace
+
+TEST_F(Journey, ScriptedSetUpThenTheDialogShowsTheValues) {
+    EXPECT_EQ(RunConsole("upgrade --yes").exitCode, 0u);
+    EXPECT_EQ(RunConsole("set IPADR=10.0.0.7 PORT=30005 TCPACT=12").exitCode, 0u);
+    EXPECT_EQ(RunConsole("clock --sync").exitCode, 0u);
+    EXPECT_EQ(RunConsole("reset").exitCode, 0u);
+    EXPECT_EQ(BootIni(), "[IPADR]\r\n10.0.0.7\r\n[PORT]\r\n30005\r\n[TCPACT]\r\n12\r\n");
+    EXPECT_EQ(board.Config().resetCount, 1);
+    EXPECT_EQ(board.Config().romVersion, kNewVersion);
+    ExpectProductDataIntact();
+    ExpectSpiImagesCurrent();
+
+    Start();
+    HWND main = WaitForMainDialog(child);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(NoBoxWithin(child, 300)) << "nothing is left to upgrade";
+    EXPECT_EQ(IpShown(main), "10.0.0.7");
+    ExitExpectingNoQuestion(main);
+
+    const std::string who = "board 0\t" + MacOf(productData) + "\t";
+    const std::vector<std::string> changes = HistoryChanges();
+    ASSERT_EQ(changes.size(), 5u);
+    EXPECT_EQ(changes[0], who + "boot ROM upgraded 0x00000100 -> 0x00000200\tdone");
+    EXPECT_EQ(changes[1], who + "RZSYS.BIN upgraded 0x00000100 -> 0x00000200\tdone");
+    EXPECT_EQ(changes[2], who + "boot settings written\tdone");
+    EXPECT_EQ(changes[3].rfind(who + "clock set to ", 0), 0u) << changes[3];
+    EXPECT_EQ(changes[4], who + "board reset\tdone");
+    EXPECT_NE(RunConsole("history --board 0").out.find("board reset\tdone"), std::string::npos);
+    EXPECT_EQ(RunConsole("history --board 1").out, "");
+}
+
+TEST_F(Journey, ABadValueExitsWithTwoAndLeavesTheFileAsItWas) {
+    MakeFirmwareCurrent();
+    const struct {
+        const char* arguments;
+        const char* message;
+    } cases[] = {
+        {"set PORT=70000", "PORT=70000: 1～65535 の整数を指定してください。"},
+        {"set IPADR=10.0.0.256", "IPADR=10.0.0.256: アドレスは 0～255 の数 4 つを . で区切って"},
+        {"set TCPACT=30 TCPCON=10", "(TCPACT+TCPCON)が32を超えています。"},
+        {"set UDPCNT=4 NOSUCH=1", "NOSUCH: そのような設定はありません。"},
+        {"clock --set \"2024-02-30 10:00:00\"", "日時は \"YYYY-MM-DD hh:mm:ss\" の形で"},
+    };
+    for (const auto& c : cases) {
+        ConsoleRun run = RunConsole(c.arguments);
+        EXPECT_EQ(run.exitCode, 2u) << c.arguments;
+        EXPECT_NE(run.err.find(AsRedirected(c.message)), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(BootIni(), kInitialBootIni);
+    EXPECT_EQ(CountFlashChanges(board.Dir()), 0);
+    EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "SetIPTime"), 0);
+    EXPECT_TRUE(HistoryChanges().empty());
+}
+
+TEST_F(Journey, ConsoleUpgradeLeavesTheBoardAsTheDialogUpgradeWithOk) {
+    Start();
+    ExpectBoxAndAnswer(child, kIplQuestion, IDOK);
+    ExpectBoxAndAnswer(child, kCommandQuestionShort, IDOK);
+    ExpectBoxAndAnswer(child, kUpgradeDone, IDOK);
+    ExitExpectingNoQuestion(WaitForMainDialog(child));
+    const BoardImage byDialog = ImageOf(board.Dir());
+
+    TempBoard second{OldBoard()}; // the library now works on this one
+    simboard::WriteBoardFile(second.Dir(), "sys:\\boot.ini", kInitialBootIni);
+    ConsoleRun run = RunConsole("upgrade --yes");
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_NE(run.err.find(AsRedirected(kUpgradeDone)), std::string::npos) << run.err;
+    EXPECT_TRUE(ImageOf(second.Dir()) == byDialog);
+    EXPECT_EQ(testboard::IllegalNorOps(second.Dir()), 0);
+}
+
+TEST_F(Journey, AFaultInTheMiddleOfAnUpgradeExitsWithOneAndTheNextCompletesTheRecord) {
+    for (int nth = 1; nth <= 3; ++nth)
+        AddFault("fmSectorErase", nth, -1);
+    EXPECT_EQ(RunConsole("upgrade --yes").exitCode, 1u);
+    ConsoleRun next = RunConsole("upgrade --yes");
+    EXPECT_EQ(next.exitCode, 0u) << next.err;
+    EXPECT_NE(next.err.find(AsRedirected("前回中断したフラッシュメモリの書き込みを完了しました。")),
+              std::string::npos)
+        << next.err;
+    ExpectProductDataIntact();
+    EXPECT_EQ(board.Config().commandVersion, kNewVersion);
+    const std::vector<std::string> changes = HistoryChanges();
+    EXPECT_EQ(std::count_if(changes.begin(), changes.end(),
+                            [](const std::string& c) {
+                                return c.find("\trecovery record completed\tdone") !=
+                                       std::string::npos;
+                            }),
+              1);
+    EXPECT_NE(changes.front().find("\tfailed"), std::string::npos) << changes.front();
+}
+
+TEST_F(Journey, ASecondToolOnTheSameBoardEndsBeforeItAsksOrChangesAnything) {
+    Start();
+    MessageBoxInfo question;
+    ASSERT_TRUE(WaitForMessageBox(question, kWait, child.Pid()));
+
+    Child second;
+    ASSERT_TRUE(testboard::StartChild("Tarnel2.exe", second));
+    EXPECT_NE(second.Wait(kWait), STILL_ACTIVE) << "the second dialog should end unasked";
+    EXPECT_EQ(GetForegroundWindow(), question.hwnd) << "the first tool comes to the front";
+    ConsoleRun console = RunConsole("set PORT=30002");
+    EXPECT_EQ(console.exitCode, 4u);
+    EXPECT_EQ(console.err, AsRedirected("ボード 0 は他のツールが使用中です。\n"));
+    EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "OpenIPDev"), 1);
+
+    // A tool that was killed leaves the board free for the next.
+    EXPECT_EQ(CountFlashChanges(board.Dir()), 0) << "nobody answered the question";
+    child.Kill();
+    EXPECT_EQ(RunConsole("set PORT=30002").exitCode, 0u);
 }

@@ -1,0 +1,38 @@
+// consoleboard.h - the board as the console program opens it: found as the
+// dialog finds it (or by its number), locked for this tool, opened, and
+// closed and unlocked again at the end.
+#pragma once
+
+#include "app/boardlock.h"
+
+#include <string>
+
+// The program's exit codes.
+constexpr int kExitDone = 0;
+constexpr int kExitFailed = 1;   // the board or the library failed
+constexpr int kExitUsage = 2;    // bad usage or a bad value
+constexpr int kExitDeclined = 3; // the user declined
+constexpr int kExitInUse = 4;    // another tool has the board
+
+class ConsoleBoard {
+public:
+    ConsoleBoard() = default;
+    ~ConsoleBoard();
+    ConsoleBoard(const ConsoleBoard&) = delete;
+    ConsoleBoard& operator=(const ConsoleBoard&) = delete;
+
+    // Opens board boardNo, or the first attached one when it is negative.
+    // kExitDone, or the exit code after the reason has been printed.
+    int Open(int boardNo);
+    // Reads the product data copies to learn the hardware address that the
+    // history lines carry; "" when no copy is valid.
+    std::string LearnHardwareAddress();
+
+    int Handle() const { return m_hBoard; }
+    int Number() const { return m_nBoardNo; }
+
+private:
+    int m_hBoard = 0;
+    int m_nBoardNo = -1;
+    BoardLock m_lock;
+};
