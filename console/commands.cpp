@@ -8,6 +8,7 @@
 #include "console/consoleui.h"
 #include "console/settingsfields.h"
 #include "firmware/firmwarecheck.h"
+#include "firmware/firmwarehistory.h"
 #include "firmware/installedfiles.h"
 #include "firmware/productdata.h"
 #include "mainwnd/bootfilemessages.h"

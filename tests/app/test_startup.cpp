@@ -66,6 +66,8 @@ void ResetApp() {
     theApp.m_pScript = nullptr;
     theApp.m_pFlashChanger = nullptr;
     theApp.m_bBoardUpdated = FALSE;
+    theApp.m_bBoardInUse = FALSE;
+    theApp.m_boardLock.Release(); // a started Tarnel2.exe must find its board free
 }
 
 std::wstring AppCaption() {
