@@ -184,14 +184,30 @@ std::vector<std::string> HistoryChanges() {
     return changes;
 }
 
+// The address the IP page shows: its four fields from left to right.
 std::string IpShown(HWND main) {
-    DWORD address = 0;
-    SendMessageW(FindDescendant(main, IDC_IPADDRESS_IP, L"SysIPAddress32"), IPM_GETADDRESS, 0,
-                 reinterpret_cast<LPARAM>(&address));
-    return std::to_string(FIRST_IPADDRESS(address)) + "." +
-           std::to_string(SECOND_IPADDRESS(address)) + "." +
-           std::to_string(THIRD_IPADDRESS(address)) + "." +
-           std::to_string(FOURTH_IPADDRESS(address));
+    std::vector<HWND> fields;
+    HWND ip = FindDescendant(main, IDC_IPADDRESS_IP, L"SysIPAddress32");
+    for (HWND f = GetWindow(ip, GW_CHILD); f != nullptr; f = GetWindow(f, GW_HWNDNEXT))
+        fields.push_back(f);
+    std::sort(fields.begin(), fields.end(), [](HWND a, HWND b) {
+        RECT ra, rb;
+        GetWindowRect(a, &ra);
+        GetWindowRect(b, &rb);
+        return ra.left < rb.left;
+    });
+    std::string shown;
+    for (HWND f : fields)
+        shown += (shown.empty() ? "" : ".") + Utf8(GetText(f));
+    return shown;
+}
+
+// "00-80-4C-12-34-56" of a product data block.
+std::string MacOf(const std::vector<uint8_t>& block) {
+    char text[32];
+    std::snprintf(text, sizeof(text), "%02X-%02X-%02X-%02X-%02X-%02X", block[32], block[33],
+                  block[34], block[35], block[36], block[37]);
+    return text;
 }
 
 class Journey : public ::testing::Test {
@@ -340,6 +356,14 @@ TEST_F(Journey, FirstStartAcceptingEverythingThenEditWriteAndReset) {
     auto rom = ReadMain(board.Dir(), 0, 0xC00);
     EXPECT_TRUE(std::equal(rom.begin(), rom.end(), images.bootRom.begin()));
     EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "CloseIPDev"), 1);
+    // One history line per change.
+    const std::string who = "board 0\t" + MacOf(productData) + "\t";
+    EXPECT_EQ(HistoryChanges(), (std::vector<std::string>{
+                                    who + "boot ROM upgraded 0x00000100 -> 0x00000200\tdone",
+                                    who + "RZSYS.BIN upgraded 0x00000100 -> 0x00000200\tdone",
+                                    who + "boot settings written\tdone",
+                                    who + "board reset\tdone",
+                                }));
 }
 
 TEST_F(Journey, FirstStartDecliningBothQuestions) {
@@ -457,14 +481,6 @@ TEST_F(Journey, FailedWriteThenGoodWriteKeepsEverySectionAndTheEdit) {
 
 namespace {
 
-// "00-80-4C-12-34-56" of a product data block.
-std::string MacOf(const std::vector<uint8_t>& block) {
-    char text[32];
-    std::snprintf(text, sizeof(text), "%02X-%02X-%02X-%02X-%02X-%02X", block[32], block[33],
-                  block[34], block[35], block[36], block[37]);
-    return text;
-}
-
 // Everything an upgrade may change: main flash around the boot ROM and the
 // product data, all of SPI flash, and the board's files.
 struct BoardImage {
@@ -543,7 +559,9 @@ TEST_F(Journey, ConsoleUpgradeLeavesTheBoardAsTheDialogUpgradeWithOk) {
     ExpectBoxAndAnswer(child, kIplQuestion, IDOK);
     ExpectBoxAndAnswer(child, kCommandQuestionShort, IDOK);
     ExpectBoxAndAnswer(child, kUpgradeDone, IDOK);
-    ExitExpectingNoQuestion(WaitForMainDialog(child));
+    ClickDlgButton(WaitForMainDialog(child), IDC_BUTTON_EXIT);
+    ExpectBoxAndAnswer(child, kResetQuestion, IDCANCEL);
+    EXPECT_EQ(child.Wait(kWait), 0u);
     const BoardImage byDialog = ImageOf(board.Dir());
 
     TempBoard second{OldBoard()}; // the library now works on this one
@@ -559,6 +577,9 @@ TEST_F(Journey, AFaultInTheMiddleOfAnUpgradeExitsWithOneAndTheNextCompletesTheRe
     for (int nth = 1; nth <= 3; ++nth)
         AddFault("fmSectorErase", nth, -1);
     EXPECT_EQ(RunConsole("upgrade --yes").exitCode, 1u);
+    simboard::BoardConfig config = board.Config();
+    config.faults.clear();
+    board.SetConfig(config);
     ConsoleRun next = RunConsole("upgrade --yes");
     EXPECT_EQ(next.exitCode, 0u) << next.err;
     EXPECT_NE(next.err.find(AsRedirected("前回中断したフラッシュメモリの書き込みを完了しました。")),
