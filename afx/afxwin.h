@@ -138,6 +138,12 @@ protected:                                                                      
          return 0;                                                                                 \
      }},
 
+// BOOL OnQueryEndSession(): FALSE holds the end of the session.
+#define ON_WM_QUERYENDSESSION()                                                                    \
+    {WM_QUERYENDSESSION, 0, 0, [](CWnd* w, WPARAM, LPARAM) -> LRESULT {                            \
+         return static_cast<ThisClass*>(w)->OnQueryEndSession();                                   \
+     }},
+
 #define ON_WM_QUERYDRAGICON()                                                                      \
     {WM_QUERYDRAGICON, 0, 0, [](CWnd* w, WPARAM, LPARAM) -> LRESULT {                              \
          return reinterpret_cast<LRESULT>(static_cast<ThisClass*>(w)->OnQueryDragIcon());          \

@@ -34,41 +34,55 @@ CProgressCtrl* Bar() {
 
 } // namespace
 
+// The engine runs on the board thread; its windows belong to the window
+// thread, which shows them while the board thread waits.
 int DialogBoardUi::Message(BoardMessage kind, const char* text) {
-    return AfxMessageBox(text, BoxStyle(kind));
+    int answer = 0;
+    theApp.m_boardThread.CallOnWindowThread([&] { answer = AfxMessageBox(text, BoxStyle(kind)); });
+    return answer;
 }
 
 void DialogBoardUi::ProgressOpen() {
-    CFlashChanger* window = theApp.m_pFlashChanger;
-    if (window == nullptr || !window->Create(IDD_FLASH_CHANGER, theApp.m_pMainWnd))
-        return;
-    window->ShowWindow(SW_SHOW);
-    window->UpdateWindow();
-    window->m_progress.SetStep(kBarStep);
+    theApp.m_boardThread.CallOnWindowThread([] {
+        CFlashChanger* window = theApp.m_pFlashChanger;
+        if (window == nullptr || !window->Create(IDD_FLASH_CHANGER, theApp.m_pMainWnd))
+            return;
+        window->ShowWindow(SW_SHOW);
+        window->UpdateWindow();
+        window->m_progress.SetStep(kBarStep);
+    });
 }
 
 void DialogBoardUi::ProgressText(const char* text) {
-    CFlashChanger* window = theApp.m_pFlashChanger;
-    if (window != nullptr && window->GetSafeHwnd() != nullptr)
-        window->SetDlgItemText(IDC_STATIC_FLASH_MESSAGE, text);
+    theApp.m_boardThread.CallOnWindowThread([text] {
+        CFlashChanger* window = theApp.m_pFlashChanger;
+        if (window != nullptr && window->GetSafeHwnd() != nullptr)
+            window->SetDlgItemText(IDC_STATIC_FLASH_MESSAGE, text);
+    });
 }
 
 void DialogBoardUi::ProgressStep(int count) {
-    CProgressCtrl* bar = Bar();
-    for (int i = 0; bar != nullptr && i < count; ++i)
-        bar->StepIt();
+    theApp.m_boardThread.CallOnWindowThread([count] {
+        CProgressCtrl* bar = Bar();
+        for (int i = 0; bar != nullptr && i < count; ++i)
+            bar->StepIt();
+    });
 }
 
 void DialogBoardUi::ProgressRefresh() {
-    if (CProgressCtrl* bar = Bar())
-        bar->UpdateWindow();
+    theApp.m_boardThread.CallOnWindowThread([] {
+        if (CProgressCtrl* bar = Bar())
+            bar->UpdateWindow();
+    });
 }
 
 void DialogBoardUi::ProgressClose() {
-    CFlashChanger* window = theApp.m_pFlashChanger;
-    if (window == nullptr)
-        return;
-    window->DestroyWindow();
-    // The bar went with the dialog: forget its handle.
-    window->m_progress.Detach();
+    theApp.m_boardThread.CallOnWindowThread([] {
+        CFlashChanger* window = theApp.m_pFlashChanger;
+        if (window == nullptr)
+            return;
+        window->DestroyWindow();
+        // The bar went with the dialog: forget its handle.
+        window->m_progress.Detach();
+    });
 }

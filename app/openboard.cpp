@@ -80,7 +80,8 @@ BOOL CTarnelApp::OpenBoard() {
         // One tool at a time on a board: the one that has it comes forward.
         if (!m_boardLock.Acquire(m_nBoardNo)) {
             m_bBoardInUse = TRUE;
-            BoardLock::ActivateHolder(m_nBoardNo);
+            const int boardNo = m_nBoardNo;
+            m_boardThread.CallOnWindowThread([boardNo] { BoardLock::ActivateHolder(boardNo); });
             return FALSE;
         }
         m_hBoard = OpenIPDev(m_nBoardNo, 0);
@@ -92,6 +93,7 @@ BOOL CTarnelApp::OpenBoard() {
         message = "[ EnumAttachIPDev ]\n";
         message += EnumErrorReason(GetIPLastError());
     }
-    AfxMessageBox(message.c_str(), MB_OK | MB_ICONHAND);
+    m_boardThread.CallOnWindowThread(
+        [&message] { AfxMessageBox(message.c_str(), MB_OK | MB_ICONHAND); });
     return FALSE;
 }

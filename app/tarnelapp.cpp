@@ -24,7 +24,12 @@ CTarnelApp::~CTarnelApp() = default;
 BOOL CTarnelApp::InitInstance() {
     AfxEnableControlContainer();
 
-    if (!OpenBoard()) {
+    // Every board library call from here on is made on the board thread,
+    // while this thread keeps the windows answering.
+    m_boardThread.Start();
+    BOOL bOpened = FALSE;
+    m_boardThread.Run([&] { bOpened = OpenBoard(); });
+    if (!bOpened) {
         if (m_bBoardInUse)
             return FALSE;
         AfxMessageBox("通信環境が正しく設定されていません。\n終了します。", MB_OK | MB_ICONHAND);
@@ -34,11 +39,14 @@ BOOL CTarnelApp::InitInstance() {
     m_pScript = new CRZScript;
     m_pFlashChanger = new CFlashChanger(nullptr);
 
-    // Declined or failed upgrades are reported inside; start-up goes on.
-    CheckAndUpgradeFirmware();
+    m_boardThread.Run([&] {
+        // Declined or failed upgrades are reported inside; start-up goes on.
+        CheckAndUpgradeFirmware();
 
-    // A missing or unreadable file leaves the defaults the reader set.
-    m_pScript->ReadSettings(m_hBoard, m_settings, 0, 0);
+        // A missing or unreadable file leaves the defaults the reader set.
+        m_pScript->ReadSettings(m_hBoard, m_settings, 0, 0);
+    });
+    m_pFlashChanger->GoOnWithClose();
 
     {
         CTarnelDlg dlg(nullptr);
@@ -53,8 +61,12 @@ int CTarnelApp::ExitInstance() {
     // Both are null when start-up ended before making them.
     delete m_pFlashChanger;
     delete m_pScript;
-    if (m_hBoard != 0)
-        CloseIPDev(m_hBoard);
-    m_boardLock.Release();
+    // The lock is let go by the thread that took it.
+    m_boardThread.Run([&] {
+        if (m_hBoard != 0)
+            CloseIPDev(m_hBoard);
+        m_boardLock.Release();
+    });
+    m_boardThread.Stop();
     return CWinApp::ExitInstance();
 }

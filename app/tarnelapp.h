@@ -4,6 +4,7 @@
 
 #include "afx/afxwin.h"
 #include "app/boardlock.h"
+#include "app/boardthread.h"
 #include "app/dialogboardui.h"
 #include "settings/networksettings.h"
 
@@ -35,6 +36,7 @@ public:
     BOOL m_bBoardInUse;             // another tool holds the board: end quietly
     BoardLock m_boardLock;          // held until the board is closed
     DialogBoardUi m_ui;             // how the board engine reaches the user
+    CBoardThread m_boardThread;     // makes every board library call
 
     DECLARE_MESSAGE_MAP()
 };

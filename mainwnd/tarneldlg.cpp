@@ -29,9 +29,10 @@ ON_WM_PAINT()
 ON_WM_QUERYDRAGICON()
 ON_BN_CLICKED(IDC_BUTTON_WRITE, OnWrite)
 ON_BN_CLICKED(IDC_BUTTON_READ, OnRead)
-ON_BN_CLICKED(IDC_BUTTON_EXIT, OnCancel)
+ON_BN_CLICKED(IDC_BUTTON_EXIT, OnExit)
 ON_BN_CLICKED(IDC_BUTTON_SET_RTC, OnSetRtc)
 ON_WM_TIMER()
+ON_WM_QUERYENDSESSION()
 END_MESSAGE_MAP()
 
 CTarnelDlg::CTarnelDlg(CWnd* pParent)
@@ -69,7 +70,7 @@ BOOL CTarnelDlg::OnInitDialog() {
 
     // A failed read leaves the record zeroed, so the panel shows 0:00:00.
     SYSTEMTIME boardTime = {};
-    GetIPTime(theApp.m_hBoard, &boardTime);
+    RunOnBoard([&] { GetIPTime(theApp.m_hBoard, &boardTime); });
     ShowBoardTime(boardTime);
     SetTimer(kClockTimer, kClockInterval, nullptr);
 
@@ -112,21 +113,51 @@ HCURSOR CTarnelDlg::OnQueryDragIcon() {
 
 void CTarnelDlg::OnOK() {}
 
+BOOL CTarnelDlg::RunOnBoard(const CBoardThread::Work& work) {
+    const BOOL bRan = theApp.m_boardThread.Run(work);
+    ShutdownBlockReasonDestroy(m_hWnd);
+    return bRan;
+}
+
+void CTarnelDlg::GoOnWithClose() {
+    if (m_bCloseAsked && !theApp.m_boardThread.IsBusy()) {
+        m_bCloseAsked = FALSE;
+        PostMessage(WM_COMMAND, IDCANCEL);
+    }
+}
+
+BOOL CTarnelDlg::OnQueryEndSession() {
+    if (!theApp.m_boardThread.IsBusy())
+        return TRUE;
+    // Ending now could cut a flash write short: hold the end and say why.
+    ShutdownBlockReasonCreate(m_hWnd, L"ＲＺユニットとの通信中です。終わるまでお待ちください。");
+    return FALSE;
+}
+
 void CTarnelDlg::OnWrite() {
+    if (theApp.m_boardThread.IsBusy())
+        return;
     if (m_bBootFileUnread && !AskWriteOverUnreadBootFile())
         return;
     CWaitCursor wait;
     CPropertyPage* pPage = m_sheet.GetActivePage();
     if (pPage != nullptr)
         pPage->OnKillActive();
-    int result =
-        theApp.m_pScript->WriteSettings(theApp.m_hBoard, theApp.m_settings, kBootFile, kOnBoard);
+    int result = 0;
+    NetworkSettings readBack;
+    int readBackResult = -1;
+    RunOnBoard([&] {
+        result = theApp.m_pScript->WriteSettings(theApp.m_hBoard, theApp.m_settings, kBootFile,
+                                                 kOnBoard);
+        if (result == 0)
+            readBackResult =
+                theApp.m_pScript->ReadSettings(theApp.m_hBoard, readBack, kBootFile, kOnBoard);
+    });
     if (result == 0) {
         m_bBootFileUnread = FALSE;
         // The record becomes what the board now holds. Should the read back
         // fail, the record already is what was just written.
-        NetworkSettings readBack;
-        if (theApp.m_pScript->ReadSettings(theApp.m_hBoard, readBack, kBootFile, kOnBoard) == 0)
+        if (readBackResult == 0)
             theApp.m_settings = readBack;
     }
     // After a failed write the record keeps what the user meant to write, so
@@ -141,24 +172,41 @@ void CTarnelDlg::OnWrite() {
         ShowBootFileWriteFailed();
         theApp.m_bBoardUpdated = FALSE;
     }
+    GoOnWithClose();
 }
 
 void CTarnelDlg::OnRead() {
-    const int result =
-        theApp.m_pScript->ReadSettings(theApp.m_hBoard, theApp.m_settings, kBootFile, kOnBoard);
+    int result = 0;
+    if (!RunOnBoard([&] {
+            result = theApp.m_pScript->ReadSettings(theApp.m_hBoard, theApp.m_settings, kBootFile,
+                                                    kOnBoard);
+        }))
+        return;
     m_bBootFileUnread = result != 0;
     CPropertyPage* pPage = m_sheet.GetActivePage();
     if (pPage != nullptr)
         pPage->OnSetActive();
     if (result != 0)
         ShowBootFileReadFailed();
+    GoOnWithClose();
+}
+
+void CTarnelDlg::OnExit() {
+    if (!theApp.m_boardThread.IsBusy())
+        OnCancel();
 }
 
 void CTarnelDlg::OnCancel() {
+    // A close while the board works goes on once the work has ended.
+    if (theApp.m_boardThread.IsBusy()) {
+        m_bCloseAsked = TRUE;
+        return;
+    }
     if (theApp.m_bBoardUpdated && AfxMessageBox("システムのリセットを行います。よろしいですか？",
                                                 MB_OKCANCEL | MB_ICONQUESTION) == IDOK) {
         CWaitCursor wait;
-        const bool reset = ResetIP(theApp.m_nBoardNo, 1) == 0;
+        bool reset = false;
+        RunOnBoard([&] { reset = ResetIP(theApp.m_nBoardNo, 1) == 0; });
         RecordBoardChange(kBoardResetChange, reset ? kHistoryDone : kHistoryFailed);
         if (!reset)
             AfxMessageBox("リセットに失敗しました", MB_OK);
@@ -173,13 +221,18 @@ void CTarnelDlg::ShowBoardTime(const SYSTEMTIME& time) {
 
 void CTarnelDlg::OnTimer(UINT_PTR nIDEvent) {
     if (s_bFirstTick) {
+        // While the board works the read waits for a later tick: ticks never
+        // queue board calls behind it.
+        if (theApp.m_boardThread.IsBusy())
+            return;
         s_bFirstTick = FALSE;
         SYSTEMTIME boardTime = {};
-        GetIPTime(theApp.m_hBoard, &boardTime);
+        RunOnBoard([&] { GetIPTime(theApp.m_hBoard, &boardTime); });
         SYSTEMTIME now;
         ::GetLocalTime(&now);
         ShowBoardTime(boardTime);
         m_dtpSetTime.SetTime(&now);
+        GoOnWithClose();
     } else {
         CString text = m_stRtcTime.GetWindowText();
         SYSTEMTIME picked = {};
@@ -227,6 +280,8 @@ int CTarnelDlg::IncrementSecond(int& hour, int& minute, int& second) {
 }
 
 void CTarnelDlg::OnSetRtc() {
+    if (theApp.m_boardThread.IsBusy())
+        return;
     UpdateData(TRUE);
     SYSTEMTIME picked = {};
     m_dtpSetTime.GetTime(&picked);
@@ -239,9 +294,14 @@ void CTarnelDlg::OnSetRtc() {
     record.wMinute = picked.wMinute;
     record.wSecond = picked.wSecond;
     record.wMilliseconds = picked.wMilliseconds;
-    const int set = SetIPTime(theApp.m_hBoard, &record);
-    RecordBoardChange(ClockSetChange(record), set == 0 ? kHistoryDone : kHistoryFailed);
-    GetIPTime(theApp.m_hBoard, &record);
+    const SYSTEMTIME requested = record;
+    int set = 0;
+    RunOnBoard([&] {
+        set = SetIPTime(theApp.m_hBoard, &record);
+        GetIPTime(theApp.m_hBoard, &record);
+    });
+    RecordBoardChange(ClockSetChange(requested), set == 0 ? kHistoryDone : kHistoryFailed);
     ShowBoardTime(record);
     UpdateData(FALSE);
+    GoOnWithClose();
 }

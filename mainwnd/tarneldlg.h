@@ -5,6 +5,7 @@
 
 #include "afx/afxcmn.h"
 #include "afx/afxwin.h"
+#include "app/boardthread.h"
 #include "pages/tarnelsheet.h"
 
 class CTarnelDlg : public CDialog {
@@ -34,7 +35,11 @@ protected:
     void OnWrite();
     void OnRead();
     void OnSetRtc();
+    // Exit: does nothing while the board works (a close waits instead).
+    void OnExit();
     void OnTimer(UINT_PTR nIDEvent);
+    // The session may not end while the board works.
+    BOOL OnQueryEndSession();
 
     CTarnelSheet m_sheet;
     HICON m_hIcon;
@@ -49,4 +54,11 @@ protected:
 
 private:
     void ShowBoardTime(const SYSTEMTIME& time);
+    // Runs board work on the board thread while this window keeps answering;
+    // FALSE, with nothing run, when other board work is running.
+    BOOL RunOnBoard(const CBoardThread::Work& work);
+    // Carries out a close asked for while the board worked.
+    void GoOnWithClose();
+
+    BOOL m_bCloseAsked = FALSE;
 };

@@ -616,3 +616,136 @@ TEST_F(Journey, ASecondToolOnTheSameBoardEndsBeforeItAsksOrChangesAnything) {
     child.Kill();
     EXPECT_EQ(RunConsole("set PORT=30002").exitCode, 0u);
 }
+
+namespace {
+
+// Where a slowed board call happens, and how the test gets there.
+enum class SlowStage { BootRomWrite, SpiImageUpdate, Write, ClockRead };
+
+struct SlowCall {
+    const char* name;
+    SlowStage stage;
+    const char* function; // delayed 10 s on its `nth` call
+    int nth;
+    bool closeDuring; // the window of the moment is closed during the call
+};
+
+const SlowCall kSlowCalls[] = {
+    {"BootRomWrite", SlowStage::BootRomWrite, "fmWriteProgram", 1, true},
+    {"SpiImageUpdate", SlowStage::SpiImageUpdate, "SPIFLASH_page_program", 1, false},
+    {"Write", SlowStage::Write, "fmWrite", 1, true},
+    {"ClockRead", SlowStage::ClockRead, "GetIPTime", 2, false},
+};
+
+// Saves the screen under `window` to a BMP file and returns its bytes.
+std::string CaptureWindow(HWND window, const std::string& path) {
+    RECT rc;
+    GetWindowRect(window, &rc);
+    if (!uitest::SaveScreenArea(rc, path))
+        return std::string();
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Covers `window` with a window of this process for a moment and takes it
+// away: the window must paint itself again.
+bool RepaintsAfterBeingCovered(HWND window, const std::string& dir) {
+    const std::string before = CaptureWindow(window, dir + "\\before.bmp");
+    RECT rc;
+    GetWindowRect(window, &rc);
+    HWND cover =
+        CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT,
+                        rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, nullptr, nullptr,
+                        GetModuleHandleW(nullptr), nullptr);
+    UpdateWindow(cover);
+    Sleep(300);
+    DestroyWindow(cover);
+    Sleep(700);
+    return !before.empty() && CaptureWindow(window, dir + "\\after.bmp") == before;
+}
+
+class SlowBoard : public Journey, public ::testing::WithParamInterface<SlowCall> {};
+
+} // namespace
+
+TEST_P(SlowBoard, WindowsAnswerWhileTheBoardWorks) {
+    const SlowCall& slow = GetParam();
+    const bool upgrade =
+        slow.stage == SlowStage::BootRomWrite || slow.stage == SlowStage::SpiImageUpdate;
+    if (!upgrade)
+        MakeFirmwareCurrent();
+    simboard::BoardConfig config = board.Config();
+    config.delays.push_back({slow.function, slow.nth, 10000});
+    board.SetConfig(config);
+
+    // Up to the slowed call; `window` is the window of the moment.
+    Start();
+    HWND window = nullptr;
+    if (upgrade) {
+        ExpectBoxAndAnswer(child, kIplQuestion, IDOK);
+        if (slow.stage == SlowStage::SpiImageUpdate) {
+            ExpectBoxAndAnswer(child, kCommandQuestionShort, IDOK);
+            ExpectBoxAndAnswer(child, kUpgradeDone, IDOK);
+        }
+        window = FindTopWindow(Wide(kProgressCaption).c_str(), L"#32770", child.Pid());
+    } else {
+        window = WaitForMainDialog(child);
+        if (slow.stage == SlowStage::Write)
+            ClickDlgButton(window, IDC_BUTTON_WRITE);
+    }
+    ASSERT_NE(window, nullptr);
+    Sleep(3000); // well inside the 10 s call
+
+    const DWORD start = GetTickCount();
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &answer), 0);
+    EXPECT_LE(GetTickCount() - start, 250u);
+    EXPECT_TRUE(RepaintsAfterBeingCovered(window, pc.Path()));
+    if (!upgrade) {
+        ClickDlgButton(window, IDC_BUTTON_WRITE);
+        ClickDlgButton(window, IDC_BUTTON_EXIT);
+    }
+    if (slow.closeDuring)
+        SystemCommand(window, SC_CLOSE);
+    EXPECT_EQ(child.Wait(500), static_cast<DWORD>(STILL_ACTIVE)) << "ended during the call";
+    EXPECT_TRUE(IsWindow(window)) << "closed during the call";
+
+    // After the call: the start or the Write goes on as without the delay.
+    switch (slow.stage) {
+        case SlowStage::BootRomWrite:
+            ExpectBoxAndAnswer(child, kCommandQuestionShort, IDOK);
+            ExpectBoxAndAnswer(child, kUpgradeDone, IDOK);
+            break;
+        case SlowStage::Write:
+            ExpectBoxAndAnswer(child, kWriteOk, IDOK);
+            // The close asked for during the Write goes on: the reset question.
+            ExpectBoxAndAnswer(child, kResetQuestion, IDCANCEL);
+            EXPECT_EQ(child.Wait(kWait), 0u);
+            break;
+        case SlowStage::SpiImageUpdate:
+        case SlowStage::ClockRead:
+            break;
+    }
+    if (slow.stage != SlowStage::Write) {
+        HWND main = WaitForMainDialog(child);
+        ASSERT_NE(main, nullptr);
+        EXPECT_TRUE(NoBoxWithin(child, 1500)) << "a click during the call started something";
+        ClickDlgButton(main, IDC_BUTTON_EXIT);
+        if (upgrade)
+            ExpectBoxAndAnswer(child, kResetQuestion, IDCANCEL);
+        EXPECT_EQ(child.Wait(kWait), 0u);
+    }
+
+    EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "fmWrite"),
+              slow.stage == SlowStage::Write ? 1 : 0);
+    EXPECT_EQ(board.Config().resetCount, 0);
+    ExpectProductDataIntact();
+    ExpectSpiImagesCurrent();
+    if (upgrade) {
+        EXPECT_EQ(board.Config().romVersion, kNewVersion);
+        EXPECT_EQ(board.Config().commandVersion, kNewVersion);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Delays, SlowBoard, ::testing::ValuesIn(kSlowCalls),
+                         [](const auto& info) { return std::string(info.param.name); });
