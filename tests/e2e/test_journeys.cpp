@@ -637,10 +637,12 @@ const SlowCall kSlowCalls[] = {
     {"ClockRead", SlowStage::ClockRead, "GetIPTime", 2, false},
 };
 
-// Saves the screen under `window` to a BMP file and returns its bytes.
-std::string CaptureWindow(HWND window, const std::string& path) {
+// Saves the screen under the lower half of `window` (below the running
+// clock) to a BMP file and returns its bytes.
+std::string CaptureLowerHalf(HWND window, const std::string& path) {
     RECT rc;
     GetWindowRect(window, &rc);
+    rc.top = (rc.top + rc.bottom) / 2;
     if (!uitest::SaveScreenArea(rc, path))
         return std::string();
     std::ifstream in(path, std::ios::binary);
@@ -650,18 +652,17 @@ std::string CaptureWindow(HWND window, const std::string& path) {
 // Covers `window` with a window of this process for a moment and takes it
 // away: the window must paint itself again.
 bool RepaintsAfterBeingCovered(HWND window, const std::string& dir) {
-    const std::string before = CaptureWindow(window, dir + "\\before.bmp");
+    const std::string before = CaptureLowerHalf(window, dir + "\\before.bmp");
     RECT rc;
     GetWindowRect(window, &rc);
-    HWND cover =
-        CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT,
-                        rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, nullptr, nullptr,
-                        GetModuleHandleW(nullptr), nullptr);
+    HWND cover = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT,
+                                 rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
     UpdateWindow(cover);
     Sleep(300);
     DestroyWindow(cover);
     Sleep(700);
-    return !before.empty() && CaptureWindow(window, dir + "\\after.bmp") == before;
+    return !before.empty() && CaptureLowerHalf(window, dir + "\\after.bmp") == before;
 }
 
 class SlowBoard : public Journey, public ::testing::WithParamInterface<SlowCall> {};
@@ -709,6 +710,9 @@ TEST_P(SlowBoard, WindowsAnswerWhileTheBoardWorks) {
         SystemCommand(window, SC_CLOSE);
     EXPECT_EQ(child.Wait(500), static_cast<DWORD>(STILL_ACTIVE)) << "ended during the call";
     EXPECT_TRUE(IsWindow(window)) << "closed during the call";
+    EXPECT_LT(simboard::CountTraceCalls(board.Dir(), slow.function), slow.nth) << "call too short";
+    ASSERT_TRUE(WaitUntil(
+        [&] { return simboard::CountTraceCalls(board.Dir(), slow.function) >= slow.nth; }, kWait));
 
     // After the call: the start or the Write goes on as without the delay.
     switch (slow.stage) {
