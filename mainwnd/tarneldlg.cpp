@@ -29,7 +29,7 @@ ON_WM_PAINT()
 ON_WM_QUERYDRAGICON()
 ON_BN_CLICKED(IDC_BUTTON_WRITE, OnWrite)
 ON_BN_CLICKED(IDC_BUTTON_READ, OnRead)
-ON_BN_CLICKED(IDC_BUTTON_EXIT, OnExit)
+ON_BN_CLICKED(IDC_BUTTON_EXIT, OnCancel)
 ON_BN_CLICKED(IDC_BUTTON_SET_RTC, OnSetRtc)
 ON_WM_TIMER()
 ON_WM_QUERYENDSESSION()
@@ -119,11 +119,24 @@ BOOL CTarnelDlg::RunOnBoard(const CBoardThread::Work& work) {
     return bRan;
 }
 
-void CTarnelDlg::GoOnWithClose() {
-    if (m_bCloseAsked && !theApp.m_boardThread.IsBusy()) {
-        m_bCloseAsked = FALSE;
+BOOL CTarnelDlg::HoldWhileBusy(int id) {
+    if (!theApp.m_boardThread.IsBusy())
+        return FALSE;
+    if (m_bReadingClock)
+        m_nHeldCommand = id;
+    return TRUE;
+}
+
+void CTarnelDlg::GoOnAfterBoardWork() {
+    if (theApp.m_boardThread.IsBusy())
+        return;
+    if (m_nHeldCommand != 0)
+        PostMessage(WM_COMMAND, MAKEWPARAM(m_nHeldCommand, BN_CLICKED),
+                    reinterpret_cast<LPARAM>(::GetDlgItem(m_hWnd, m_nHeldCommand)));
+    if (m_bCloseAsked)
         PostMessage(WM_COMMAND, IDCANCEL);
-    }
+    m_nHeldCommand = 0;
+    m_bCloseAsked = FALSE;
 }
 
 BOOL CTarnelDlg::OnQueryEndSession() {
@@ -135,7 +148,7 @@ BOOL CTarnelDlg::OnQueryEndSession() {
 }
 
 void CTarnelDlg::OnWrite() {
-    if (theApp.m_boardThread.IsBusy())
+    if (HoldWhileBusy(IDC_BUTTON_WRITE))
         return;
     if (m_bBootFileUnread && !AskWriteOverUnreadBootFile())
         return;
@@ -172,10 +185,12 @@ void CTarnelDlg::OnWrite() {
         ShowBootFileWriteFailed();
         theApp.m_bBoardUpdated = FALSE;
     }
-    GoOnWithClose();
+    GoOnAfterBoardWork();
 }
 
 void CTarnelDlg::OnRead() {
+    if (HoldWhileBusy(IDC_BUTTON_READ))
+        return;
     int result = 0;
     if (!RunOnBoard([&] {
             result = theApp.m_pScript->ReadSettings(theApp.m_hBoard, theApp.m_settings, kBootFile,
@@ -188,16 +203,11 @@ void CTarnelDlg::OnRead() {
         pPage->OnSetActive();
     if (result != 0)
         ShowBootFileReadFailed();
-    GoOnWithClose();
-}
-
-void CTarnelDlg::OnExit() {
-    if (!theApp.m_boardThread.IsBusy())
-        OnCancel();
+    GoOnAfterBoardWork();
 }
 
 void CTarnelDlg::OnCancel() {
-    // A close while the board works goes on once the work has ended.
+    // Exit or a close while the board works goes on once the work has ended.
     if (theApp.m_boardThread.IsBusy()) {
         m_bCloseAsked = TRUE;
         return;
@@ -227,12 +237,14 @@ void CTarnelDlg::OnTimer(UINT_PTR nIDEvent) {
             return;
         s_bFirstTick = FALSE;
         SYSTEMTIME boardTime = {};
+        m_bReadingClock = TRUE;
         RunOnBoard([&] { GetIPTime(theApp.m_hBoard, &boardTime); });
+        m_bReadingClock = FALSE;
         SYSTEMTIME now;
         ::GetLocalTime(&now);
         ShowBoardTime(boardTime);
         m_dtpSetTime.SetTime(&now);
-        GoOnWithClose();
+        GoOnAfterBoardWork();
     } else {
         CString text = m_stRtcTime.GetWindowText();
         SYSTEMTIME picked = {};
@@ -280,7 +292,7 @@ int CTarnelDlg::IncrementSecond(int& hour, int& minute, int& second) {
 }
 
 void CTarnelDlg::OnSetRtc() {
-    if (theApp.m_boardThread.IsBusy())
+    if (HoldWhileBusy(IDC_BUTTON_SET_RTC))
         return;
     UpdateData(TRUE);
     SYSTEMTIME picked = {};
@@ -303,5 +315,5 @@ void CTarnelDlg::OnSetRtc() {
     RecordBoardChange(ClockSetChange(requested), set == 0 ? kHistoryDone : kHistoryFailed);
     ShowBoardTime(record);
     UpdateData(FALSE);
-    GoOnWithClose();
+    GoOnAfterBoardWork();
 }

@@ -26,7 +26,8 @@ protected:
     // Enter in an edit box sends the OK command: it must not end the tool.
     void OnOK() override;
     // Exit, the close box and Escape: offers the board reset when the board's
-    // system was changed in this run, then closes.
+    // system was changed in this run, then closes; while the board works, once
+    // the work has ended.
     void OnCancel() override;
 
     void OnSysCommand(UINT nID, LPARAM lParam);
@@ -35,8 +36,6 @@ protected:
     void OnWrite();
     void OnRead();
     void OnSetRtc();
-    // Exit: does nothing while the board works (a close waits instead).
-    void OnExit();
     void OnTimer(UINT_PTR nIDEvent);
     // The session may not end while the board works.
     BOOL OnQueryEndSession();
@@ -57,8 +56,14 @@ private:
     // Runs board work on the board thread while this window keeps answering;
     // FALSE, with nothing run, when other board work is running.
     BOOL RunOnBoard(const CBoardThread::Work& work);
-    // Carries out a close asked for while the board worked.
-    void GoOnWithClose();
+    // Write, Read and Set while the board works: TRUE, and the click does
+    // nothing; one that came during the clock's background read is carried
+    // out once the read is done, since the user could not see it running.
+    BOOL HoldWhileBusy(int id);
+    // Carries out a close or a click held while the board worked.
+    void GoOnAfterBoardWork();
 
     BOOL m_bCloseAsked = FALSE;
+    BOOL m_bReadingClock = FALSE;
+    int m_nHeldCommand = 0;
 };

@@ -627,14 +627,25 @@ struct SlowCall {
     SlowStage stage;
     const char* function; // delayed 10 s on its `nth` call
     int nth;
-    bool closeDuring; // the window of the moment is closed during the call
+    bool closeDuring;          // the window of the moment is closed during the call
+    const char* boxesAfter[2]; // answered once the call has ended
+    int writes;                // fmWrite calls in all
 };
 
+// Write and Exit are clicked during the main dialog's calls. During the Write
+// the second Write does nothing and Exit waits for its end; during the
+// clock's background read both are carried out once it is done.
 const SlowCall kSlowCalls[] = {
-    {"BootRomWrite", SlowStage::BootRomWrite, "fmWriteProgram", 1, true},
-    {"SpiImageUpdate", SlowStage::SpiImageUpdate, "SPIFLASH_page_program", 1, false},
-    {"Write", SlowStage::Write, "fmWrite", 1, true},
-    {"ClockRead", SlowStage::ClockRead, "GetIPTime", 2, false},
+    {"BootRomWrite",
+     SlowStage::BootRomWrite,
+     "fmWriteProgram",
+     1,
+     true,
+     {kCommandQuestionShort, kUpgradeDone},
+     0},
+    {"SpiImageUpdate", SlowStage::SpiImageUpdate, "SPIFLASH_page_program", 1, false, {}, 0},
+    {"Write", SlowStage::Write, "fmWrite", 1, true, {kWriteOk, kResetQuestion}, 1},
+    {"ClockRead", SlowStage::ClockRead, "GetIPTime", 2, false, {kWriteOk, kResetQuestion}, 1},
 };
 
 // Saves the screen under the lower half of `window` (below the running
@@ -655,9 +666,10 @@ bool RepaintsAfterBeingCovered(HWND window, const std::string& dir) {
     const std::string before = CaptureLowerHalf(window, dir + "\\before.bmp");
     RECT rc;
     GetWindowRect(window, &rc);
-    HWND cover = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT,
-                                 rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND cover =
+        CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT,
+                        rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, nullptr, nullptr,
+                        GetModuleHandleW(nullptr), nullptr);
     UpdateWindow(cover);
     Sleep(300);
     DestroyWindow(cover);
@@ -714,34 +726,20 @@ TEST_P(SlowBoard, WindowsAnswerWhileTheBoardWorks) {
     ASSERT_TRUE(WaitUntil(
         [&] { return simboard::CountTraceCalls(board.Dir(), slow.function) >= slow.nth; }, kWait));
 
-    // After the call: the start or the Write goes on as without the delay.
-    switch (slow.stage) {
-        case SlowStage::BootRomWrite:
-            ExpectBoxAndAnswer(child, kCommandQuestionShort, IDOK);
-            ExpectBoxAndAnswer(child, kUpgradeDone, IDOK);
-            break;
-        case SlowStage::Write:
-            ExpectBoxAndAnswer(child, kWriteOk, IDOK);
-            // The close asked for during the Write goes on: the reset question.
-            ExpectBoxAndAnswer(child, kResetQuestion, IDCANCEL);
-            EXPECT_EQ(child.Wait(kWait), 0u);
-            break;
-        case SlowStage::SpiImageUpdate:
-        case SlowStage::ClockRead:
-            break;
+    // After the call: everything goes on as without the delay.
+    if (slow.boxesAfter[0] != nullptr) {
+        ExpectBoxAndAnswer(child, slow.boxesAfter[0], IDOK);
+        ExpectBoxAndAnswer(child, slow.boxesAfter[1], upgrade ? IDOK : IDCANCEL);
     }
-    if (slow.stage != SlowStage::Write) {
+    if (upgrade) {
         HWND main = WaitForMainDialog(child);
         ASSERT_NE(main, nullptr);
-        EXPECT_TRUE(NoBoxWithin(child, 1500)) << "a click during the call started something";
+        EXPECT_TRUE(NoBoxWithin(child, 1500)) << "something started after the call";
         ClickDlgButton(main, IDC_BUTTON_EXIT);
-        if (upgrade)
-            ExpectBoxAndAnswer(child, kResetQuestion, IDCANCEL);
-        EXPECT_EQ(child.Wait(kWait), 0u);
+        ExpectBoxAndAnswer(child, kResetQuestion, IDCANCEL);
     }
-
-    EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "fmWrite"),
-              slow.stage == SlowStage::Write ? 1 : 0);
+    EXPECT_EQ(child.Wait(kWait), 0u);
+    EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "fmWrite"), slow.writes);
     EXPECT_EQ(board.Config().resetCount, 0);
     ExpectProductDataIntact();
     ExpectSpiImagesCurrent();
