@@ -714,6 +714,9 @@ TEST_P(SlowBoard, WindowsAnswerWhileTheBoardWorks) {
     EXPECT_NE(SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &answer), 0);
     EXPECT_LE(GetTickCount() - start, 250u);
     EXPECT_TRUE(RepaintsAfterBeingCovered(window, pc.Path()));
+    DWORD_PTR mayEnd = 1; // the end of the session is held
+    SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 200, &mayEnd);
+    EXPECT_EQ(mayEnd, 0u);
     if (!upgrade) {
         ClickDlgButton(window, IDC_BUTTON_WRITE);
         ClickDlgButton(window, IDC_BUTTON_EXIT);
