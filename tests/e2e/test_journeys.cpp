@@ -186,18 +186,8 @@ std::vector<std::string> HistoryChanges() {
 
 // The address the IP page shows: its four fields from left to right.
 std::string IpShown(HWND main) {
-    std::vector<HWND> fields;
-    HWND ip = FindDescendant(main, IDC_IPADDRESS_IP, L"SysIPAddress32");
-    for (HWND f = GetWindow(ip, GW_CHILD); f != nullptr; f = GetWindow(f, GW_HWNDNEXT))
-        fields.push_back(f);
-    std::sort(fields.begin(), fields.end(), [](HWND a, HWND b) {
-        RECT ra, rb;
-        GetWindowRect(a, &ra);
-        GetWindowRect(b, &rb);
-        return ra.left < rb.left;
-    });
     std::string shown;
-    for (HWND f : fields)
+    for (HWND f : IpAddressFields(FindDescendant(main, IDC_IPADDRESS_IP, L"SysIPAddress32")))
         shown += (shown.empty() ? "" : ".") + Utf8(GetText(f));
     return shown;
 }

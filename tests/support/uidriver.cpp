@@ -282,7 +282,7 @@ void TypeInto(HWND edit, const std::wstring& text) {
     WaitUntil([&] { return GetText(edit) == text; }, 2000);
 }
 
-void TypeIpAddress(HWND ipControl, const std::wstring& dotted) {
+std::vector<HWND> IpAddressFields(HWND ipControl) {
     std::vector<HWND> fields;
     for (HWND child = GetWindow(ipControl, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
@@ -295,6 +295,11 @@ void TypeIpAddress(HWND ipControl, const std::wstring& dotted) {
         GetWindowRect(b, &rb);
         return ra.left < rb.left;
     });
+    return fields;
+}
+
+void TypeIpAddress(HWND ipControl, const std::wstring& dotted) {
+    const std::vector<HWND> fields = IpAddressFields(ipControl);
     std::vector<std::wstring> parts(4);
     size_t index = 0;
     for (wchar_t ch : dotted) {

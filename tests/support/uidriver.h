@@ -69,6 +69,8 @@ void SetCheck(HWND dialog, int id, bool checked);
 // Replaces the text of an edit box by typing: select all, type the chars, and
 // wait (up to 2 s) until the edit shows them.
 void TypeInto(HWND edit, const std::wstring& text);
+// The edit fields of an IP address control, from left to right.
+std::vector<HWND> IpAddressFields(HWND ipControl);
 // Types into the four fields of an IP address control ("10.0.0.1"; empty
 // strings leave fields blank).
 void TypeIpAddress(HWND ipControl, const std::wstring& dotted);
