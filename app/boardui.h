@@ -10,6 +10,7 @@
 enum class BoardMessage {
     Error,       // OK with the stop icon
     Information, // OK with the information icon
+    Warning,     // OK with the exclamation icon
     Completion,  // OK with the question icon (the upgrade's completion notice)
     Plain,       // OK without an icon
     Question,    // OK and Cancel with the question icon; only OK goes ahead

@@ -15,6 +15,8 @@ UINT BoxStyle(BoardMessage kind) {
             return MB_OK | MB_ICONHAND;
         case BoardMessage::Information:
             return MB_OK | MB_ICONINFORMATION;
+        case BoardMessage::Warning:
+            return MB_OK | MB_ICONEXCLAMATION;
         case BoardMessage::Completion:
             return MB_OK | MB_ICONQUESTION;
         case BoardMessage::Question:

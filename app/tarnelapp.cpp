@@ -17,6 +17,7 @@ CTarnelApp::CTarnelApp() {
     m_hBoard = 0;
     m_nBoardNo = -1;
     SetBoardUi(&m_ui);
+    m_bFlashWriteUnfinished = FALSE;
 }
 
 CTarnelApp::~CTarnelApp() = default;

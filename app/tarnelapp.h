@@ -32,11 +32,14 @@ public:
     CRZScript* m_pScript;           // the settings-file object, owned
     CFlashChanger* m_pFlashChanger; // the upgrade progress window object, owned
     BOOL m_bBoardUpdated;           // the board's system was changed in this run
-    int m_nBoardNo;                 // the opened board's number, -1 = none
-    BOOL m_bBoardInUse;             // another tool holds the board: end quietly
-    BoardLock m_boardLock;          // held until the board is closed
-    DialogBoardUi m_ui;             // how the board engine reaches the user
-    CBoardThread m_boardThread;     // makes every board library call
+    // A main-flash write of the firmware check began and was not verified:
+    // the board must not be reset or powered off before the tool completes it.
+    BOOL m_bFlashWriteUnfinished;
+    int m_nBoardNo;             // the opened board's number, -1 = none
+    BOOL m_bBoardInUse;         // another tool holds the board: end quietly
+    BoardLock m_boardLock;      // held until the board is closed
+    DialogBoardUi m_ui;         // how the board engine reaches the user
+    CBoardThread m_boardThread; // makes every board library call
 
     DECLARE_MESSAGE_MAP()
 };

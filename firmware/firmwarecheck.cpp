@@ -23,6 +23,17 @@ constexpr DWORD kLongPause = 1000;
 
 const char kVersionFailed[] = "バージョン情報の取得に失敗しました。";
 const char kCompleted[] = "アップグレードが完了しました！";
+const char kIplQuestion[] = "ＩＰＬのアップグレードを行います。\nボード内で実行しているアプリケー"
+                            "ションはすべて終了して下さい。\n準備はよろしいですか？";
+const char kBlankRomQuestion[] =
+    "ボードのＩＰＬが消去されています。\nインストールされているＩＰＬを書き込みます。\nボード内"
+    "で実行しているアプリケーションはすべて終了して下さい。\n準備はよろしいですか？";
+const char kBlankRomNoFileFormat[] =
+    "ボードのＩＰＬが消去されています。\n%s ファイルがないため書き込めません。\nボードのリセット"
+    "や電源の切断はしないで下さい。";
+const char kRecoveryLeft[] =
+    "前回中断したフラッシュメモリの書き込みが完了していないため、\nボードのフラッシュメモリは変更"
+    "しません。";
 
 DWORD WordAt(const BYTE* bytes, size_t offset) {
     DWORD word = 0;
@@ -35,6 +46,7 @@ DWORD WordAt(const BYTE* bytes, size_t offset) {
 void CTarnelApp::CheckAndUpgradeFirmware() {
     FirmwareCheck check(m_hBoard, m_bBoardUpdated);
     check.Run();
+    m_bFlashWriteUnfinished = check.LeftFlashUnfinished();
 }
 
 DWORD FirmwareVersionInfo::BoardWord() const {
@@ -89,6 +101,12 @@ bool FirmwareCheck::HasBootRomCheck() const {
 }
 
 void FirmwareCheck::Run() {
+    RunSteps();
+    for (const ProductData& identity : m_identities)
+        m_bFlashUnfinished = m_bFlashUnfinished || RecoveryRecordExists(identity);
+}
+
+void FirmwareCheck::RunSteps() {
     m_bBoardUpdated = FALSE;
     if (GetIPVersionInfo(m_hBoard, m_version.bytes) != 0) {
         ShowFirmwareError(kVersionFailed);
@@ -102,16 +120,33 @@ void FirmwareCheck::Run() {
 
     ReconcileProductData productData(m_hBoard, m_boardType);
     productData.ReadCopies();
+    NoteIdentity(productData.m_main);
+    NoteIdentity(productData.m_spi);
     // A write cut short at an earlier start is completed first; the copies
     // are then read again as that left them.
-    if (CompletePendingRecovery(m_hBoard, m_boardType, productData))
+    const PendingRecovery recovery = CompletePendingRecovery(m_hBoard, m_boardType, productData);
+    if (recovery.written)
         productData.ReadCopies();
+    if (recovery.pending) {
+        // Anything written now could replace or bypass the record.
+        m_bFlashUnfinished = true;
+        ShowFirmwareError(kRecoveryLeft);
+        return;
+    }
     NoteHardwareAddress(productData);
     if (HasBootRomCheck() && !CheckInstalledFiles())
         return;
-    const ProductDataRepairNote repairNote(productData, m_bRomNewer);
-    productData.Repair(m_bRomNewer);
-    repairNote.Record();
+    if (recovery.bootRomBlank) {
+        m_blankRecordPath = recovery.recordPath;
+        if (!OfferBlankBootRom(recovery.identity))
+            return;
+    } else {
+        const ProductDataRepairNote repairNote(productData, m_bRomNewer);
+        productData.Repair(m_bRomNewer);
+        repairNote.Record();
+        if (productData.m_bBootRomBlank && !OfferBlankBootRom(productData.m_spi))
+            return;
+    }
 
     if (m_bRomNewer || m_bCommandNewer)
         m_progress.Open();
@@ -150,7 +185,13 @@ bool FirmwareCheck::CheckHeader(const char* path, DWORD boardVersion, const char
                                 const char* shownName, BOOL& bNewer) {
     bNewer = FALSE;
     FirmwareFileHeader header = {};
-    if (ReadFileHeader(path, header.bytes, sizeof(header.bytes)) != 0)
+    const int read = ReadFileHeader(path, header.bytes, sizeof(header.bytes));
+    if (read == kFileHeaderShortRead) {
+        // Its version cannot be trusted: not newer, and the user is told.
+        ShowFirmwareErrorWith("%s のオープンに失敗しました。", path);
+        return true;
+    }
+    if (read != 0)
         return true; // a missing file is not newer
     if (header.BoardType() != m_boardType) {
         ShowFirmwareErrorWith(mismatchFormat, shownName);
@@ -160,16 +201,32 @@ bool FirmwareCheck::CheckHeader(const char* path, DWORD boardVersion, const char
     return true;
 }
 
+bool FirmwareCheck::OfferBlankBootRom(const ProductData& identity) {
+    FirmwareFileHeader header = {};
+    if (ReadFileHeader(m_romPath, header.bytes, sizeof(header.bytes)) != 0) {
+        m_bFlashUnfinished = true;
+        ShowFirmwareErrorWith(kBlankRomNoFileFormat, kBootRomFileName);
+        return false;
+    }
+    m_bBlankRom = true;
+    m_blankIdentity = identity;
+    m_bRomNewer = TRUE;
+    return true;
+}
+
 FirmwareCheck::Next FirmwareCheck::RewriteBootRom(const ReconcileProductData& productData) {
     // Without a product data block to put back, rewriting the boot ROM would
     // lose the board's identity: then it is not offered at all.
-    const ProductData* source = productData.RestoreSource();
+    const ProductData* source = m_bBlankRom ? &m_blankIdentity : productData.RestoreSource();
     if (!m_bRomNewer || source == nullptr)
         return Next::Go;
-    if (!AskFirmwareQuestion(
-            "ＩＰＬのアップグレードを行います。\nボード内で実行しているアプリケーションはすべて終"
-            "了し"
-            "て下さい。\n準備はよろしいですか？")) {
+    if (!AskFirmwareQuestion(m_bBlankRom ? kBlankRomQuestion : kIplQuestion)) {
+        if (m_bBlankRom) {
+            // The board stays without boot code: nothing else is done to it.
+            m_bFlashUnfinished = true;
+            m_progress.Destroy();
+            return Next::End;
+        }
         m_progress.Step(2);
         return Next::Go;
     }
@@ -184,6 +241,9 @@ FirmwareCheck::Next FirmwareCheck::RewriteBootRom(const ReconcileProductData& pr
     record.productAddress = productData.MainAddress();
     record.sector = record.productAddress & kMainSectorMask;
     record.identity = *source;
+    if (productData.m_bMainRead)
+        record.before = RegionChecksums(productData.m_main.bytes, kProductDataSize);
+    NoteIdentity(*source);
     if (!SaveRecoveryRecord(record)) {
         ShowFirmwareError(kRecordSaveFailed);
         m_progress.Destroy();
@@ -197,12 +257,15 @@ FirmwareCheck::Next FirmwareCheck::RewriteBootRom(const ReconcileProductData& pr
         return Next::End;
     }
     m_progress.Step(1);
-    m_bBoardUpdated = TRUE;
+    // The board counts as updated only once the boot sector reads back right.
     if (!WriteBackProductData(*source, productData.MainAddress())) {
         m_progress.Destroy();
         return Next::End;
     }
     RecordFirmwareUpgrade("boot ROM", m_romPath, m_version.RomVersion());
+    m_bBoardUpdated = TRUE;
+    if (!m_blankRecordPath.empty())
+        DeleteFileA(m_blankRecordPath.c_str());
     return Next::Go;
 }
 

@@ -6,9 +6,12 @@
 
 #include "afx/afxwin.h"
 #include "firmware/installedfiles.h"
+#include "firmware/productdata.h"
+
+#include <string>
+#include <vector>
 
 class ReconcileProductData;
-struct ProductData;
 
 // The 64-byte record that GetIPVersionInfo fills.
 struct FirmwareVersionInfo {
@@ -39,6 +42,9 @@ public:
     FirmwareCheck(int hBoard, BOOL& bBoardUpdated);
 
     void Run();
+    // A main-flash write began and was not verified (its recovery record is
+    // still on the PC), or a record of this board is left unapplied.
+    bool LeftFlashUnfinished() const { return m_bFlashUnfinished; }
 
 private:
     // What comes after the boot ROM or command file part.
@@ -53,10 +59,17 @@ private:
     // is made for another board type.
     bool CheckHeader(const char* path, DWORD boardVersion, const char* mismatchFormat,
                      const char* shownName, BOOL& bNewer);
+    void RunSteps();
+    // The boot ROM head is blank and nothing on the PC can bring it back:
+    // says so and, when the installed boot ROM is there, makes the rewrite
+    // due with `identity` to put back; false ends the check.
+    bool OfferBlankBootRom(const ProductData& identity);
     Next RewriteBootRom(const ReconcileProductData& productData);
     // Puts the product data block back into main flash; false (with the
     // messages shown) when that failed.
     bool WriteBackProductData(const ProductData& block, DWORD address);
+    // Notes an identity whose main-flash write this start may leave unfinished.
+    void NoteIdentity(const ProductData& identity) { m_identities.push_back(identity); }
     // Step 10 and the completion notice.
     Next RewriteCommandFile();
     bool DeleteBoardCommandFile(const char* boardPath);
@@ -76,4 +89,11 @@ private:
     char m_commandName[kCommandFileNameSize] = {};
     BOOL m_bRomNewer = FALSE;
     BOOL m_bCommandNewer = FALSE;
+    // Set when the boot ROM head was found blank: the block to put back
+    // after the rewrite, and the question that offers it.
+    bool m_bBlankRom = false;
+    ProductData m_blankIdentity = {};
+    std::string m_blankRecordPath; // the record that waits for the boot ROM
+    std::vector<ProductData> m_identities;
+    bool m_bFlashUnfinished = false;
 };

@@ -28,3 +28,9 @@ void ShowRecoveryCompleted(const char* text) {
     RecordBoardChange("recovery record completed", kHistoryDone);
     ShowBoardMessage(BoardMessage::Information, text);
 }
+
+void ShowFirmwareWarningWith(const char* format, const char* name) {
+    CString text;
+    text.Format(format, name);
+    ShowBoardMessage(BoardMessage::Warning, text);
+}

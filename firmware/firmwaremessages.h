@@ -15,3 +15,6 @@ void ShowFirmwareCompletion(const char* text);
 // Tells that a recovery record was completed (information icon) and notes it
 // in the board history.
 void ShowRecoveryCompleted(const char* text);
+// Warns, OK with the exclamation icon; the text made from a "%s" format and
+// one name or path.
+void ShowFirmwareWarningWith(const char* format, const char* name);

@@ -3,6 +3,7 @@
 #include "firmware/installedfiles.h"
 
 #include "afx/afxfile.h"
+#include "firmware/firmwarefileread.h"
 
 #include <cstring>
 #include <vector>
@@ -120,9 +121,13 @@ int ReadFileHeader(const char* path, void* buffer, UINT size) {
     CFile file;
     if (!file.Open(path, CFile::modeRead))
         return -1;
-    file.Read(buffer, size);
+    // A read that stops short of the file's end leaves a header that would
+    // be taken for another version or board type.
+    const ULONGLONG length = file.GetLength();
+    const UINT expected = length < size ? static_cast<UINT>(length) : size;
+    const bool whole = FirmwareReadFile(path, file, buffer, size) == expected;
     file.Close();
-    return 0;
+    return whole ? 0 : kFileHeaderShortRead;
 }
 
 bool AppendFolderSeparator(char* folder, size_t size) {

@@ -38,7 +38,10 @@ int GetSystemPath(char* buffer);
 int GetCommandFileName(char* buffer);
 
 // Reads up to `size` bytes from the start of a local file into buffer (which
-// the caller has zero-filled). 0 when the file could be opened, -1 otherwise.
+// the caller has zero-filled). 0 when the file could be opened and read, -1
+// when it could not be opened, kFileHeaderShortRead when fewer bytes came
+// than the file holds.
+constexpr int kFileHeaderShortRead = -2;
 int ReadFileHeader(const char* path, void* buffer, UINT size);
 
 // Is a local path usable at all: not empty and shorter than 260 bytes. A path

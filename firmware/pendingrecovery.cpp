@@ -6,7 +6,6 @@
 #include "firmware/firmwarememory.h"
 #include "firmware/firmwaremessages.h"
 #include "firmware/flashwrite.h"
-#include "firmware/productdata.h"
 #include "firmware/recoveryrecord.h"
 
 #include <cstring>
@@ -14,17 +13,26 @@
 const char kRecoveryCompleted[] = "前回中断したフラッシュメモリの書き込みを完了しました。";
 const char kRecoveryConfirmFormat[] =
     "前回中断したフラッシュメモリの書き込みが残っています。\nMACアドレス %s "
-    "のボードのデータです。\nこのボードに書き込みますか？";
+    "のボードのデータです。\nこのボードのMACアドレスは %s です。\nこのボードに書き込みますか？";
 const char kRecoveryOtherBoardFormat[] =
     "このボードと一致しない復旧データがあります。\n%s\nに保存されています。";
 const char kRecoveryUnreadableFormat[] = "復旧データ %s を読み込めませんでした。";
+const char kRecoverySetAsideFormat[] =
+    "前回中断したフラッシュメモリの書き込みは、その後ボードが変更されているため行いませんでした"
+    "。\n復旧データは\n%s\nに保管しました。";
 
 namespace {
 
-enum class Applied { Nothing, Written, Failed };
+enum class Applied { Nothing, Written, Failed, SetAside, BootRomBlank };
 
-// Is the main flash already as the record wants it? Then only the record
-// goes. Otherwise the write is done again, record first.
+Applied SetAside(const RecoveryRecord& record) {
+    const std::string aside = SetRecordAside(record);
+    ShowFirmwareWarningWith(kRecoverySetAsideFormat,
+                            aside.empty() ? record.path.c_str() : aside.c_str());
+    return Applied::SetAside;
+}
+
+// Completes the record's write when the board is as that write can leave it.
 Applied ApplyRecord(int hBoard, const RecoveryRecord& record) {
     BYTE* current = static_cast<BYTE*>(FirmwareAllocate(kMainSectorSize));
     if (current == nullptr) {
@@ -32,64 +40,102 @@ Applied ApplyRecord(int hBoard, const RecoveryRecord& record) {
         return Applied::Failed;
     }
     Applied applied = Applied::Failed;
-    if (record.HasImage()) {
-        if (fmReadDataBuffer(hBoard, current, record.sector, kMainSectorUnits) == 0 &&
-            std::memcmp(current, record.image.data(), kMainSectorSize) == 0) {
-            RemoveRecoveryRecord(record.identity);
-            applied = Applied::Nothing;
-        } else if (WriteMainSectorSafely(hBoard, record, current) == 0) {
-            applied = Applied::Written;
-        }
-    } else {
-        if (fmReadDataBuffer(hBoard, current, record.productAddress, kProductDataSize / 2) == 0 &&
-            std::memcmp(current, record.identity.bytes, kProductDataSize) == 0) {
-            RemoveRecoveryRecord(record.identity);
-            applied = Applied::Nothing;
-        } else if (WriteFlashProductData(hBoard, record.identity.bytes, record.productAddress,
-                                         kProductDataSize, record.boardType) == 0) {
-            applied = Applied::Written;
+    if (fmReadDataBuffer(hBoard, current, record.TargetAddress(),
+                         static_cast<int>(record.TargetSize() / 2)) == 0) {
+        switch (CompareWithRecord(record, current)) {
+            case RecordState::Done:
+                RemoveLoadedRecord(record);
+                applied = Applied::Nothing;
+                break;
+            case RecordState::Changed:
+                applied = SetAside(record);
+                break;
+            case RecordState::Completable:
+                if (record.HasImage()) {
+                    if (WriteMainSectorSafely(hBoard, record, current) == 0)
+                        applied = Applied::Written;
+                } else {
+                    const int result =
+                        WriteFlashProductData(hBoard, record.identity.bytes, record.productAddress,
+                                              kProductDataSize, record.boardType);
+                    if (result == 0)
+                        applied = Applied::Written;
+                    else if (result == kBootRomHeadBlank)
+                        applied = Applied::BootRomBlank;
+                }
+                break;
         }
     }
     FirmwareFree(current);
+    if (applied == Applied::Written)
+        RemoveLoadedRecord(record);
     if (applied == Applied::Failed)
         ShowFirmwareError("製品固有データ書き込み時　FLASHライトに失敗しました。");
     return applied;
 }
 
-// Is the record this board's? Asks the user when the board cannot tell.
-bool BelongsToBoard(const RecoveryRecord& record, DWORD boardType,
-                    const ReconcileProductData& copies) {
+bool SameBlock(const ProductData& a, const ProductData& b) {
+    return std::memcmp(a.bytes, b.bytes, kProductDataSize) == 0;
+}
+
+enum class Owner { ThisBoard, OtherBoard, Declined };
+
+// Whose record is it? The board's valid copies decide; the user is asked
+// only when the board has none.
+Owner OwnerOf(const RecoveryRecord& record, DWORD boardType, const ReconcileProductData& copies) {
     if (record.boardType != boardType)
-        return false;
-    if (HasSpiProductData(boardType) && copies.m_bSpiValid)
-        return std::memcmp(record.identity.bytes, copies.m_spi.bytes, kProductDataSize) == 0;
+        return Owner::OtherBoard;
+    const bool spiValid = HasSpiProductData(boardType) && copies.m_bSpiValid;
+    if (spiValid || copies.m_bMainValid) {
+        const bool matches = (spiValid && SameBlock(record.identity, copies.m_spi)) ||
+                             (copies.m_bMainValid && SameBlock(record.identity, copies.m_main));
+        return matches ? Owner::ThisBoard : Owner::OtherBoard;
+    }
+    RecoveryRecord shown; // the board's own address, as its main copy holds it
+    shown.identity = copies.m_main;
     CString question;
-    question.Format(kRecoveryConfirmFormat, record.MacText().c_str());
-    return AskFirmwareQuestion(question);
+    question.Format(kRecoveryConfirmFormat, record.MacText().c_str(), shown.MacText().c_str());
+    return AskFirmwareQuestion(question) ? Owner::ThisBoard : Owner::Declined;
 }
 
 } // namespace
 
-bool CompletePendingRecovery(int hBoard, DWORD boardType, const ReconcileProductData& copies) {
-    bool written = false;
+PendingRecovery CompletePendingRecovery(int hBoard, DWORD boardType,
+                                        const ReconcileProductData& copies) {
+    PendingRecovery result;
     for (const std::string& path : FindRecoveryRecords()) {
         RecoveryRecord record;
         if (!LoadRecoveryRecord(path, record)) {
             ShowFirmwareErrorWith(kRecoveryUnreadableFormat, path.c_str());
             continue;
         }
-        const bool spiDecides = HasSpiProductData(boardType) && copies.m_bSpiValid;
-        if (!BelongsToBoard(record, boardType, copies)) {
-            // A record the user declined stays without a further word.
-            if (spiDecides || record.boardType != boardType)
+        switch (OwnerOf(record, boardType, copies)) {
+            case Owner::OtherBoard:
                 ShowFirmwareErrorWith(kRecoveryOtherBoardFormat, path.c_str());
-            continue;
+                continue;
+            case Owner::Declined:
+                result.pending = true;
+                continue;
+            case Owner::ThisBoard:
+                break;
         }
-        const Applied applied = ApplyRecord(hBoard, record);
-        if (applied == Applied::Failed)
-            continue;
-        written = written || applied == Applied::Written;
-        ShowRecoveryCompleted(kRecoveryCompleted);
+        switch (ApplyRecord(hBoard, record)) {
+            case Applied::Written:
+                result.written = true;
+                ShowRecoveryCompleted(kRecoveryCompleted);
+                break;
+            case Applied::Failed:
+                result.pending = true;
+                break;
+            case Applied::BootRomBlank:
+                result.bootRomBlank = true;
+                result.identity = record.identity;
+                result.recordPath = record.path;
+                break;
+            case Applied::Nothing:
+            case Applied::SetAside:
+                break;
+        }
     }
-    return written;
+    return result;
 }

@@ -32,6 +32,14 @@ bool HasSpiProductData(DWORD boardType) {
     return boardType == kBoardType200 || boardType == kBoardType201;
 }
 
+bool HasBootRom(DWORD boardType) {
+    return boardType == kBoardType200 || boardType == kBoardType300;
+}
+
+bool IsBootRomHeadBlank(const BYTE* sector) {
+    return AllBytesAre(sector, kBootRomHeadSize, 0xFF);
+}
+
 DWORD ProductDataMainAddress(DWORD boardType) {
     return boardType == kBoardType201 ? 0x17FFC00 : 0xC00;
 }
@@ -88,9 +96,12 @@ int WriteFlashProductData(int hBoard, const void* block, DWORD address, DWORD le
     int result = -1;
     if (fmReadDataBuffer(hBoard, work, sector, kMainSectorUnits) != 0) {
         ShowFirmwareError("製品固有データライト時　FLASHリードに失敗しました。");
+    } else if (sector == 0 && HasBootRom(boardType) && IsBootRomHeadBlank(work)) {
+        result = kBootRomHeadBlank;
     } else {
-        std::memcpy(work + offset, block, length);
         RecoveryRecord record;
+        record.before = RegionChecksums(work, kMainSectorSize);
+        std::memcpy(work + offset, block, length);
         record.boardType = boardType;
         record.productAddress = address;
         record.sector = sector;
@@ -200,8 +211,11 @@ void ReconcileProductData::Repair(BOOL bRomRewritePending) {
         m_bRestoreFromSpi = TRUE;
         return;
     }
-    if (WriteFlashProductData(m_hBoard, m_spi.bytes, m_mainAddress, kProductDataSize,
-                              m_boardType) != 0)
+    const int result =
+        WriteFlashProductData(m_hBoard, m_spi.bytes, m_mainAddress, kProductDataSize, m_boardType);
+    if (result == kBootRomHeadBlank)
+        m_bBootRomBlank = TRUE; // the boot ROM goes back first, the block after it
+    else if (result != 0)
         ShowFirmwareError("製品固有データライト時　FLASHライトに失敗しました。");
 }
 

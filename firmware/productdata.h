@@ -37,6 +37,14 @@ int ReadSpiProductData(int hBoard, ProductData& block);
 // sector below it: read, modify, save a recovery record, erase, write, read
 // back (tried again from the image while that fails), remove the record. A
 // message on failure; 0 or -1. boardType goes into the recovery record.
+// kBootRomHeadBlank, without a message and with nothing written, when the
+// sector is the boot sector and its boot ROM head is blank: a record made
+// from it could never bring the boot code back.
+constexpr int kBootRomHeadBlank = -2;
+constexpr DWORD kBootRomHeadSize = 256;
+// Types 0x200 and 0x300 boot from the head of main-flash sector 0.
+bool HasBootRom(DWORD boardType);
+bool IsBootRomHeadBlank(const BYTE* sector);
 int WriteFlashProductData(int hBoard, const void* block, DWORD address, DWORD length,
                           DWORD boardType);
 // Puts a whole sector image in place with its recovery record saved first
@@ -78,6 +86,8 @@ public:
     BOOL m_bSpiRead = FALSE;
     BOOL m_bSpiValid = FALSE;
     BOOL m_bRestoreFromSpi = FALSE;
+    // The repair found the boot ROM head blank and wrote nothing.
+    BOOL m_bBootRomBlank = FALSE;
 
 private:
     int m_hBoard;

@@ -6,28 +6,34 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-// File layout, little-endian: the header, the 256-byte identity, then the
-// sector image when there is one.
-constexpr char kMagic[8] = {'T', 'R', 'N', 'L', 'R', 'E', 'C', '1'};
+// File layout, little-endian: the header, the checksums of the region
+// before the write, the 256-byte identity, then the sector image when there
+// is one. Records of the first version carry no checksums before the write,
+// and their checksum covers only the identity and the image.
+constexpr char kMagic[8] = {'T', 'R', 'N', 'L', 'R', 'E', 'C', '2'};
+constexpr char kMagicFirst[8] = {'T', 'R', 'N', 'L', 'R', 'E', 'C', '1'};
 struct RecordHeader {
     char magic[8];
     DWORD boardType;
     DWORD productAddress;
     DWORD sector;
     DWORD imageSize; // 0 or kMainSectorSize
-    DWORD checksum;  // CRC-32 of everything after the header
-    DWORD reserved;
+    DWORD checksum;  // CRC-32 of the whole file with this field 0
+    DWORD beforeCount;
 };
 static_assert(sizeof(RecordHeader) == 32, "record header layout");
 
 const char kRecordExtension[] = ".rec";
+const char kAsideExtension[] = ".aside";
 
-DWORD Crc32(const BYTE* bytes, size_t length, DWORD crc = 0) {
+DWORD Crc32(const void* data, size_t length, DWORD crc = 0) {
+    const BYTE* bytes = static_cast<const BYTE*>(data);
     crc = ~crc;
     for (size_t i = 0; i < length; ++i) {
         crc ^= bytes[i];
@@ -37,11 +43,32 @@ DWORD Crc32(const BYTE* bytes, size_t length, DWORD crc = 0) {
     return ~crc;
 }
 
-DWORD RecordChecksum(const RecoveryRecord& record) {
-    DWORD crc = Crc32(record.identity.bytes, kProductDataSize);
+DWORD BodyChecksum(const RecoveryRecord& record, DWORD crc) {
+    if (!record.before.empty())
+        crc = Crc32(record.before.data(), record.before.size() * sizeof(DWORD), crc);
+    crc = Crc32(record.identity.bytes, kProductDataSize, crc);
     if (record.HasImage())
         crc = Crc32(record.image.data(), record.image.size(), crc);
     return crc;
+}
+
+DWORD RecordChecksum(const RecordHeader& header, const RecoveryRecord& record) {
+    RecordHeader unsummed = header;
+    unsummed.checksum = 0;
+    return BodyChecksum(record, Crc32(&unsummed, sizeof(unsummed)));
+}
+
+// The addresses a record of this board type may carry.
+bool HasAddressesOfItsType(const RecoveryRecord& record) {
+    const DWORD type = record.boardType;
+    if (type != kBoardType200 && type != kBoardType201 && type != kBoardType300)
+        return false;
+    return record.productAddress == ProductDataMainAddress(type) &&
+           record.sector == (record.productAddress & kMainSectorMask);
+}
+
+DWORD PieceCount(DWORD size) {
+    return (size + kRecordPieceSize - 1) / kRecordPieceSize;
 }
 
 bool WriteAll(HANDLE file, const void* data, DWORD length) {
@@ -50,6 +77,8 @@ bool WriteAll(HANDLE file, const void* data, DWORD length) {
 }
 
 bool ReadAll(HANDLE file, void* data, DWORD length) {
+    if (length == 0)
+        return true;
     DWORD read = 0;
     return ReadFile(file, data, length, &read, nullptr) && read == length;
 }
@@ -72,6 +101,37 @@ std::string RecoveryRecord::MacText() const {
     return text;
 }
 
+DWORD RecoveryRecord::TargetSize() const {
+    return HasImage() ? static_cast<DWORD>(image.size()) : kProductDataSize;
+}
+
+std::vector<DWORD> RegionChecksums(const BYTE* bytes, DWORD size) {
+    std::vector<DWORD> sums;
+    for (DWORD offset = 0; offset < size; offset += kRecordPieceSize)
+        sums.push_back(Crc32(bytes + offset, std::min(kRecordPieceSize, size - offset)));
+    return sums;
+}
+
+RecordState CompareWithRecord(const RecoveryRecord& record, const BYTE* current) {
+    const DWORD size = record.TargetSize();
+    const BYTE* target = record.Target();
+    if (std::memcmp(current, target, size) == 0)
+        return RecordState::Done;
+    const bool haveBefore = record.before.size() == PieceCount(size);
+    for (DWORD offset = 0, piece = 0; offset < size; offset += kRecordPieceSize, ++piece) {
+        const DWORD length = std::min(kRecordPieceSize, size - offset);
+        if (haveBefore && Crc32(current + offset, length) == record.before[piece])
+            continue; // not reached by the write yet
+        // Erased, or on the way to the image: programming only clears bits,
+        // so every bit the image has set is still set.
+        for (DWORD i = offset; i < offset + length; ++i) {
+            if ((current[i] & target[i]) != target[i])
+                return RecordState::Changed;
+        }
+    }
+    return RecordState::Completable;
+}
+
 std::string RecoveryFolder() {
     char base[MAX_PATH] = {};
     if (SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base) != S_OK ||
@@ -92,6 +152,9 @@ std::string RecoveryRecordPath(const ProductData& identity) {
 }
 
 bool SaveRecoveryRecord(const RecoveryRecord& record) {
+    // A block that names no board could be told from no other board's.
+    if (IsProductDataValid(record.identity, record.boardType) != 0)
+        return false;
     const std::string path = RecoveryRecordPath(record.identity);
     if (path.empty() || !EnsureFolder(RecoveryFolder()))
         return false;
@@ -101,7 +164,8 @@ bool SaveRecoveryRecord(const RecoveryRecord& record) {
     header.productAddress = record.productAddress;
     header.sector = record.sector;
     header.imageSize = static_cast<DWORD>(record.image.size());
-    header.checksum = RecordChecksum(record);
+    header.beforeCount = static_cast<DWORD>(record.before.size());
+    header.checksum = RecordChecksum(header, record);
 
     const std::string temporary = path + ".new";
     HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -109,6 +173,9 @@ bool SaveRecoveryRecord(const RecoveryRecord& record) {
     if (file == INVALID_HANDLE_VALUE)
         return false;
     bool ok = WriteAll(file, &header, sizeof(header)) &&
+              (record.before.empty() ||
+               WriteAll(file, record.before.data(),
+                        static_cast<DWORD>(record.before.size() * sizeof(DWORD)))) &&
               WriteAll(file, record.identity.bytes, kProductDataSize) &&
               (!record.HasImage() ||
                WriteAll(file, record.image.data(), static_cast<DWORD>(record.image.size()))) &&
@@ -128,21 +195,33 @@ bool LoadRecoveryRecord(const std::string& path, RecoveryRecord& record) {
     if (file == INVALID_HANDLE_VALUE)
         return false;
     RecordHeader header = {};
-    bool ok = ReadAll(file, &header, sizeof(header)) &&
-              std::memcmp(header.magic, kMagic, sizeof(kMagic)) == 0 &&
-              (header.imageSize == 0 || header.imageSize == kMainSectorSize) &&
-              GetFileSize(file, nullptr) == sizeof(header) + kProductDataSize + header.imageSize;
+    bool ok = ReadAll(file, &header, sizeof(header));
+    const bool first = ok && std::memcmp(header.magic, kMagicFirst, sizeof(kMagicFirst)) == 0;
+    if (first)
+        header.beforeCount = 0; // a reserved word then
+    const DWORD pieces = PieceCount(header.imageSize == 0 ? kProductDataSize : header.imageSize);
+    ok = ok && (first || std::memcmp(header.magic, kMagic, sizeof(kMagic)) == 0) &&
+         (header.imageSize == 0 || header.imageSize == kMainSectorSize) &&
+         (header.beforeCount == 0 || header.beforeCount == pieces) &&
+         GetFileSize(file, nullptr) == sizeof(header) + header.beforeCount * sizeof(DWORD) +
+                                           kProductDataSize + header.imageSize;
     if (ok) {
         record.boardType = header.boardType;
         record.productAddress = header.productAddress;
         record.sector = header.sector;
         record.image.assign(header.imageSize, 0);
-        ok = ReadAll(file, record.identity.bytes, kProductDataSize) &&
-             (header.imageSize == 0 || ReadAll(file, record.image.data(), header.imageSize)) &&
-             RecordChecksum(record) == header.checksum &&
-             (record.productAddress & kMainSectorMask) == record.sector;
+        record.before.assign(header.beforeCount, 0);
+        ok =
+            ReadAll(file, record.before.data(),
+                    static_cast<DWORD>(record.before.size() * sizeof(DWORD))) &&
+            ReadAll(file, record.identity.bytes, kProductDataSize) &&
+            ReadAll(file, record.image.data(), header.imageSize) &&
+            header.checksum == (first ? BodyChecksum(record, 0) : RecordChecksum(header, record)) &&
+            HasAddressesOfItsType(record);
     }
     CloseHandle(file);
+    if (ok)
+        record.path = path;
     return ok;
 }
 
@@ -150,6 +229,33 @@ void RemoveRecoveryRecord(const ProductData& identity) {
     const std::string path = RecoveryRecordPath(identity);
     if (!path.empty())
         DeleteFileA(path.c_str());
+}
+
+bool RecoveryRecordExists(const ProductData& identity) {
+    const std::string path = RecoveryRecordPath(identity);
+    return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveLoadedRecord(const RecoveryRecord& record) {
+    if (!record.path.empty())
+        DeleteFileA(record.path.c_str());
+    if (RecoveryRecordPath(record.identity) != record.path)
+        RemoveRecoveryRecord(record.identity);
+}
+
+std::string SetRecordAside(const RecoveryRecord& record) {
+    if (record.path.empty())
+        return "";
+    // An earlier record set aside under the same name is kept as well.
+    for (int n = 1; n < 100; ++n) {
+        const std::string aside =
+            record.path + (n == 1 ? "" : "." + std::to_string(n)) + kAsideExtension;
+        if (MoveFileExA(record.path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH))
+            return aside;
+        if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS)
+            break;
+    }
+    return "";
 }
 
 std::vector<std::string> FindRecoveryRecords() {

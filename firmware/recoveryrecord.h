@@ -5,8 +5,8 @@
 //
 // One file per board, named by its hardware address, in
 // <local application data>\Tarnel2\Recovery. The file is written to a
-// temporary name and then renamed, and carries a checksum, so a file that
-// exists under its own name is whole.
+// temporary name and then renamed, and carries a checksum over all of it,
+// header included, so a file that exists under its own name is whole.
 #pragma once
 
 #include "firmware/productdata.h"
@@ -23,11 +23,36 @@ struct RecoveryRecord {
     // rewritten (its bytes are the library's), when only the product data is
     // to be put back.
     std::vector<BYTE> image;
+    // Checksums of the region to be written (the sector, or the block when
+    // there is no image) as it was before the write, one per piece of
+    // kRecordPieceSize bytes. Empty in records saved by earlier versions.
+    std::vector<DWORD> before;
+    // The file the record was loaded from ("" when it was not loaded).
+    std::string path;
 
     bool HasImage() const { return !image.empty(); }
+    // The region the record writes: the sector with an image, else the block.
+    DWORD TargetAddress() const { return HasImage() ? sector : productAddress; }
+    DWORD TargetSize() const;
+    const BYTE* Target() const { return HasImage() ? image.data() : identity.bytes; }
     // "00-80-4C-12-34-56": the identity's hardware address.
     std::string MacText() const;
 };
+
+constexpr DWORD kRecordPieceSize = 0x1000;
+
+// Checksums of a region in pieces of kRecordPieceSize bytes (the last piece
+// may be shorter), as RecoveryRecord::before keeps them.
+std::vector<DWORD> RegionChecksums(const BYTE* bytes, DWORD size);
+
+// How the board's region stands against a record.
+enum class RecordState {
+    Done,        // holds what the record writes
+    Completable, // a state the record's own write can leave: unchanged, erased or part-way
+    Changed      // changed since: the record must not be applied
+};
+// current holds TargetSize() bytes read from TargetAddress().
+RecordState CompareWithRecord(const RecoveryRecord& record, const BYTE* current);
 
 // The folder of the records ("" when the local application data folder is
 // unknown).
@@ -38,9 +63,18 @@ std::string RecoveryRecordPath(const ProductData& identity);
 // Saves the record, replacing any record of the same board; false when it
 // could not be written whole.
 bool SaveRecoveryRecord(const RecoveryRecord& record);
-// Reads a record file; false when it is not a whole, valid record.
+// Reads a record file; false when it is not a whole, valid record, or its
+// addresses are not those of its board type.
 bool LoadRecoveryRecord(const std::string& path, RecoveryRecord& record);
+// Is there a record saved under this identity's name?
+bool RecoveryRecordExists(const ProductData& identity);
 // Removes the record of this identity (no error when there is none).
 void RemoveRecoveryRecord(const ProductData& identity);
+// Removes the file a record was loaded from, and the record saved under its
+// identity's name when that is another file.
+void RemoveLoadedRecord(const RecoveryRecord& record);
+// Renames the file a record was loaded from so that it is no longer applied
+// but kept for support; the new path, or "" when it could not be renamed.
+std::string SetRecordAside(const RecoveryRecord& record);
 // The paths of every record file in the folder.
 std::vector<std::string> FindRecoveryRecords();

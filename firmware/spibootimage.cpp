@@ -4,6 +4,7 @@
 
 #include "afx/afxfile.h"
 #include "boardlib/lm800mul.h"
+#include "firmware/firmwarefileread.h"
 #include "firmware/firmwarememory.h"
 #include "firmware/firmwaremessages.h"
 #include "firmware/flashwrite.h"
@@ -90,13 +91,16 @@ void UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress) {
         ShowFirmwareError("SPIブートファイル更新時　ワークメモリ確保に失敗しました。");
         return;
     }
+    // The file is read whole before anything is erased: a short read would
+    // otherwise program erased bytes, and the read-back would agree.
     CFile file;
-    if (!file.Open(path, CFile::modeRead)) {
+    const bool whole = file.Open(path, CFile::modeRead) && file.GetLength() == fileSize &&
+                       FirmwareReadFile(path, file, buffers.File(), fileSize) == fileSize;
+    file.Close();
+    if (!whole) {
         ShowFirmwareErrorWith("%s のオープンに失敗しました。", path);
         return;
     }
-    file.Read(buffers.File(), fileSize);
-    file.Close();
 
     if (SPIFLASH_open(hBoard) != 0) {
         ShowFirmwareError("SPIブートファイル更新時　SPIフラッシュオープンに失敗しました。");

@@ -2,6 +2,7 @@
 #include "mainwnd/bootfilemessages.h"
 
 #include "app/boardui.h"
+#include "settings/bootfilewrite.h"
 
 void ShowBootFileWritten() {
     ShowBoardMessage(BoardMessage::Information, "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに成功しました！");
@@ -11,6 +12,28 @@ void ShowBootFileWriteFailed() {
     ShowBoardMessage(BoardMessage::Error, "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに失敗しました！");
 }
 
+void ShowBootFileHoldsAfterFailure(BootFileHolds holds) {
+    const char* text = "ボードのｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの内容を確認できません。\n書き込みをやり直して下さい。";
+    BoardMessage kind = BoardMessage::Error;
+    switch (holds) {
+        case BootFileHolds::Previous:
+            text = "ボードのｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙは書き込み前のままです。";
+            kind = BoardMessage::Information;
+            break;
+        case BootFileHolds::NewSettings:
+            text = "ボードのｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙには今回の設定が書き込まれています。";
+            kind = BoardMessage::Information;
+            break;
+        case BootFileHolds::Empty:
+            text = "ボードのｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙは空になっています。\n"
+                   "書き込みをやり直すまでボードをリセットしないで下さい。";
+            break;
+        case BootFileHolds::Unknown:
+            break;
+    }
+    ShowBoardMessage(kind, text);
+}
+
 void ShowBootFileReadFailed() {
     ShowBoardMessage(BoardMessage::Error, "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの読み出しに失敗しました。");
 }
@@ -18,4 +41,10 @@ void ShowBootFileReadFailed() {
 bool AskWriteOverUnreadBootFile() {
     return AskBoardQuestion("ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙが読み出せていません。\n"
                             "ボードの設定を上書きします。よろしいですか？");
+}
+
+void ShowFlashWriteUnfinishedOnExit() {
+    ShowBoardMessage(BoardMessage::Warning, "ﾌﾗｯｼｭﾒﾓﾘの書き込みが完了していません。\n"
+                                            "ボードのリセットや電源の切断はしないで下さい。\n"
+                                            "Tarnel2を再起動して書き込みを完了して下さい。");
 }

@@ -6,6 +6,12 @@
 // Write succeeded (information icon) or failed (stop icon).
 void ShowBootFileWritten();
 void ShowBootFileWriteFailed();
+// After a failed Write: what the board's file now holds.
+enum class BootFileHolds;
+void ShowBootFileHoldsAfterFailure(BootFileHolds holds);
+// Shown on Exit instead of the reset question while a main-flash write of
+// the start-up firmware check is not verified.
+void ShowFlashWriteUnfinishedOnExit();
 // The file exists but could not be opened or read (stop icon).
 void ShowBootFileReadFailed();
 // Asks before a Write replaces a file that could not be read; true only when

@@ -4,10 +4,12 @@
 #include "boardlib/lm800mul.h"
 #include "app/boardhistory.h"
 #include "app/tarnelapp.h"
+#include "firmware/firmwaremessages.h"
 #include "mainwnd/aboutdlg.h"
 #include "mainwnd/bootfilemessages.h"
 #include "mainwnd/rtcclock.h"
 #include "res/resource.h"
+#include "settings/bootfilewrite.h"
 #include "settings/rzscript.h"
 
 namespace {
@@ -156,12 +158,12 @@ void CTarnelDlg::OnWrite() {
     CPropertyPage* pPage = m_sheet.GetActivePage();
     if (pPage != nullptr)
         pPage->OnKillActive();
+    BootFileWrite write(*theApp.m_pScript, theApp.m_hBoard, kBootFile);
     int result = 0;
     NetworkSettings readBack;
     int readBackResult = -1;
     RunOnBoard([&] {
-        result = theApp.m_pScript->WriteSettings(theApp.m_hBoard, theApp.m_settings, kBootFile,
-                                                 kOnBoard);
+        result = write.Write(theApp.m_settings);
         if (result == 0)
             readBackResult =
                 theApp.m_pScript->ReadSettings(theApp.m_hBoard, readBack, kBootFile, kOnBoard);
@@ -182,8 +184,9 @@ void CTarnelDlg::OnWrite() {
         ShowBootFileWritten();
         theApp.m_bBoardUpdated = TRUE;
     } else {
+        // A reset owed for a start-up upgrade is still owed.
         ShowBootFileWriteFailed();
-        theApp.m_bBoardUpdated = FALSE;
+        ShowBootFileHoldsAfterFailure(write.Holds());
     }
     GoOnAfterBoardWork();
 }
@@ -212,8 +215,12 @@ void CTarnelDlg::OnCancel() {
         m_bCloseAsked = TRUE;
         return;
     }
-    if (theApp.m_bBoardUpdated && AfxMessageBox("システムのリセットを行います。よろしいですか？",
-                                                MB_OKCANCEL | MB_ICONQUESTION) == IDOK) {
+    // A reset or power cut now could leave the board without boot code.
+    if (theApp.m_bFlashWriteUnfinished)
+        ShowFlashWriteUnfinishedOnExit();
+    else if (theApp.m_bBoardUpdated &&
+             AfxMessageBox("システムのリセットを行います。よろしいですか？",
+                           MB_OKCANCEL | MB_ICONQUESTION) == IDOK) {
         CWaitCursor wait;
         bool reset = false;
         RunOnBoard([&] { reset = ResetIP(theApp.m_nBoardNo, 1) == 0; });

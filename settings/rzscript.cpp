@@ -280,8 +280,9 @@ int CRZScript::WriteSettings(int handle, const NetworkSettings& settings, int ki
         if (file == 0)
             return -1;
         const int result = fmWrite(handle, file, text, length);
-        fmClose(handle, file);
-        return result;
+        const int closed = fmClose(handle, file);
+        // A file that did not close may not hold what was written.
+        return result != 0 ? result : closed;
     }
     HANDLE file = FileOpen(path, 0);
     if (file == nullptr)

@@ -26,7 +26,7 @@ public:
     // dialog learn how the read at start-up went.
     int LastReadResult() const { return m_lastReadResult; }
     // 0 when written; -1 when the file did not open; otherwise the failing
-    // result of the write call.
+    // result of the write call, or of the close.
     int WriteSettings(int handle, const NetworkSettings& settings, int kind, int local);
 
     // The tokenizer. Each looks at no more than length bytes from text; the

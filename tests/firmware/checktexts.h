@@ -27,7 +27,9 @@ constexpr const char kRecordNotSaved[] = "製品固有データライト時　�
 constexpr const char kRecoveryDone[] = "前回中断したフラッシュメモリの書き込みを完了しました。";
 constexpr const char kRecoveryAskPrefix[] =
     "前回中断したフラッシュメモリの書き込みが残っています。\nMACアドレス ";
-constexpr const char kRecoveryAskSuffix[] = " のボードのデータです。\nこのボードに書き込みますか？";
+constexpr const char kRecoveryAskSuffix[] =
+    " のボードのデータです。\nこのボードのMACアドレスは FF-FF-FF-FF-FF-FF です。\nこのボードに書き"
+    "込みますか？";
 constexpr const char kRecoveryOtherPrefix[] = "このボードと一致しない復旧データがあります。\n";
 constexpr const char kRecoveryOtherSuffix[] = "\nに保存されています。";
 constexpr const char kDeleteFailed[] = "RZSYS.BIN の削除に失敗しました";

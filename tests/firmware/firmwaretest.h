@@ -30,6 +30,8 @@ void ClearEvents();
 // (0: none fails). Counts every allocation.
 void FailAllocationsFrom(size_t minSize);
 int AllocationCount();
+// Reads of the installed file with this name come back half ("" for none).
+void ShortenReadsOf(const std::string& fileName);
 
 // A progress window that logs "create", "setstep N", "step", "text T" and
 // "destroy pos=P" (or "destroy none" without a window).

@@ -12,16 +12,19 @@
 // executable started with --run-check, which runs the check once on the board
 // named by LM800SIM_DIR and answers every message box with OK.
 //
-// Of a run of the same call (the pages of an SPI image), the first, the
-// middle and the last stand for the rest: the pages between them reach no
-// state the three do not.
+// Of a run of the same call, the first, the middle and the last stand for
+// the rest when a call fails; a power cut lands inside every SPI page
+// program, since a half-written page is a state of its own.
 #include "checktexts.h"
 #include "firmwaretest.h"
 
 #include "app/tarnelapp.h"
 #include "boardlib/lm800mul.h"
+#include "firmware/recoveryrecord.h"
 
+#include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <cstring>
 #include <iostream>
 #include <map>
@@ -68,13 +71,45 @@ const Scenario kScenarios[] = {
     {"0x300", 0x300, true, false, false},
 };
 
-// Which calls of the reference trace stand for the rest.
-std::vector<size_t> RepresentativeCalls(const std::vector<simboard::TraceEntry>& trace) {
+// What happens to the board between a power cut inside the first boot or
+// product-data sector write and the next start.
+enum class Between { LeftAsCut, Erased, OtherBootRom, RecordErasesFail };
+const struct {
+    const char* name;
+    Between change;
+} kBetweenStarts[] = {
+    {"left as cut", Between::LeftAsCut},
+    {"sector erased", Between::Erased},
+    {"another boot ROM put on elsewhere", Between::OtherBootRom},
+    {"record's erases fail at the next start", Between::RecordErasesFail},
+};
+
+// A record planted on the PC before the heaviest start, and the box each
+// later start shows about it.
+enum class Planted { OtherBoard, FlippedHeaderBit };
+const struct {
+    const char* name;
+    Planted kind;
+} kPlantedRecords[] = {
+    {"record of another board", Planted::OtherBoard},
+    {"record with one flipped header bit", Planted::FlippedHeaderBit},
+};
+
+// Which calls of the reference trace stand for the rest; every call of the
+// `every` function stands for itself.
+std::vector<size_t> RepresentativeCalls(const std::vector<simboard::TraceEntry>& trace,
+                                        const std::string& every = "") {
     std::vector<size_t> picked;
     for (size_t first = 0; first < trace.size();) {
         size_t last = first;
         while (last + 1 < trace.size() && trace[last + 1].function == trace[first].function)
             ++last;
+        if (trace[first].function == every) {
+            for (size_t i = first; i <= last; ++i)
+                picked.push_back(i);
+            first = last + 1;
+            continue;
+        }
         picked.push_back(first);
         if (last - first >= 2)
             picked.push_back(first + (last - first) / 2);
@@ -174,9 +209,15 @@ protected:
         std::string problems;
         auto add = [&](const std::string& p) { problems += (problems.empty() ? "" : "; ") + p; };
         for (const auto& box : last.boxes) {
-            if (box.icon == MB_ICONHAND)
-                add("the last start reported " + uitest::Utf8(box.text));
+            const std::string text = uitest::Utf8(box.text);
+            if (box.icon == MB_ICONHAND &&
+                text.find(allowedBox.empty() ? "\x01" : allowedBox) == std::string::npos)
+                add("the last start reported " + text);
         }
+        ProductData own = {};
+        std::copy(identity.begin(), identity.end(), own.bytes);
+        if (allowedBox.empty() && RecoveryRecordExists(own))
+            add("a recovery record of this board is left on the PC");
         if (MainProductData() != identity)
             add("main-flash product data is not the board's identity");
         if (scenario->spi && SpiProductData() != identity)
@@ -186,7 +227,8 @@ protected:
             auto rom = MainFlash(0, kRomLength);
             const bool current = config.romVersion == 0x101 && rom == newRom;
             const bool old = config.romVersion == 0x100 && rom == oldRom;
-            if (!current && !old)
+            const bool mended = config.romVersion == 0x102 && rom == otherRom;
+            if (!current && !old && !mended)
                 add("boot ROM is neither current nor the old one");
         }
         const std::string command = BoardFile("sys:\\RZSYS.BIN");
@@ -316,14 +358,128 @@ protected:
             }
         }
 
+        // The write-back after a boot ROM write failing on every try: the
+        // board must not count as updated, and a reset must not be offered.
+        if (s.romAndCommandDue) {
+            PrepareHeaviest(s);
+            auto config = board->Config();
+            for (int nth = 1; nth <= 3; ++nth)
+                config.faults.push_back({"fmWriteDataBuffer", nth, -1, nth == 2});
+            board->SetConfig(config);
+            CheckRun first = RunCheck(*board);
+            ClearFaults();
+            std::string problems = Settle(StrayFlashChange(first.trace));
+            if (first.bBoardUpdated || !theApp.m_bFlashWriteUnfinished)
+                problems += "; a reset would be offered over the broken boot sector";
+            Record("fail fmWriteDataBuffer#1-3 after the boot ROM write", problems);
+        }
+
+        // A short read of each installed file: nothing of it is written.
+        const std::vector<std::string> files =
+            s.spi ? (s.romAndCommandDue
+                         ? Texts{"lm8boot.rom", "RZSYS.BIN", "lm8spiboot.bin", "lm8boot2.bin"}
+                         : Texts{"lm8spiboot.bin", "lm8boot2.bin"})
+                  : Texts{"lm8boot.rom", "RZSYS.BIN"};
+        for (const std::string& file : files) {
+            PrepareHeaviest(s);
+            ShortenReadsOf(file);
+            CheckRun first = RunCheck(*board);
+            ShortenReadsOf("");
+            const bool told = std::any_of(first.boxes.begin(), first.boxes.end(), [&](auto& b) {
+                return uitest::Utf8(b.text).find(file + kOpenFailedSuffix) != std::string::npos;
+            });
+            std::string problems = Settle(StrayFlashChange(first.trace));
+            if (!told)
+                problems += "; the short read was not reported";
+            Record("short read of " + file, problems);
+        }
+
+        // Records on the PC that must change nothing on this board.
+        for (const auto& planted : kPlantedRecords) {
+            PrepareHeaviest(s);
+            RecoveryRecord record;
+            record.boardType = s.type;
+            record.productAddress = simboard::ProductDataMainAddress(s.type);
+            record.sector = sector;
+            std::copy(identity.begin(), identity.end(), record.identity.bytes);
+            if (planted.kind == Planted::OtherBoard)
+                record.identity.bytes[37] ^= 0x10;
+            ASSERT_TRUE(SaveRecoveryRecord(record));
+            const std::string path = RecoveryRecordPath(record.identity);
+            if (planted.kind == Planted::FlippedHeaderBit) {
+                std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+                f.seekg(12); // the product data address
+                const char byte = static_cast<char>(f.get() ^ 0x04);
+                f.seekp(12);
+                f.put(byte);
+            }
+            allowedBox = Utf8OfSjis(path.c_str());
+            CheckRun first = RunCheck(*board);
+            std::string problems = Settle(StrayFlashChange(first.trace));
+            allowedBox.clear();
+            DeleteFileA(path.c_str());
+            Record(planted.name, problems);
+        }
+
+        // The board changed between a cut inside the first sector write and
+        // the next start.
+        const auto write = std::find_if(trace.begin(), trace.end(), [](const auto& e) {
+            return e.function == "fmWriteDataBuffer";
+        });
+        for (const auto& between : kBetweenStarts) {
+            if (write == trace.end())
+                break;
+            if (between.change == Between::OtherBootRom && s.type == 0x201)
+                continue; // no boot ROM in its sector
+            PrepareHeaviest(s);
+            bool cut = false;
+            std::string strays =
+                RunChildWithCut(0, changeOf[static_cast<size_t>(write - trace.begin())], cut);
+            std::vector<uint8_t> sectorBytes = MainFlash(sector, 0x10000);
+            auto config = board->Config();
+            if (between.change == Between::Erased) {
+                sectorBytes.assign(0x10000, 0xFF);
+            } else if (between.change == Between::OtherBootRom) {
+                otherRom = HeaderFile(0x102, s.type, kRomLength);
+                otherRom[100] = 0x5A;
+                sectorBytes = mainBefore; // as it was, with another boot ROM and the identity
+                sectorBytes.erase(sectorBytes.begin(), sectorBytes.begin() + 0x10000);
+                sectorBytes.resize(0x10000);
+                std::copy(otherRom.begin(), otherRom.end(), sectorBytes.begin());
+                std::copy(identity.begin(), identity.end(), sectorBytes.begin() + 0xC00);
+                config.romVersion = 0x102;
+            } else if (between.change == Between::RecordErasesFail) {
+                for (int nth = 1; nth <= 3; ++nth)
+                    config.faults.push_back({"fmSectorErase", nth, -1, true});
+            }
+            simboard::WriteMainFlash(board->Dir(), sector, sectorBytes.data(), 0x10000);
+            board->SetConfig(config);
+            if (between.change == Between::RecordErasesFail) {
+                CheckRun failed = RunCheck(*board);
+                ClearFaults();
+                if (strays.empty())
+                    strays = StrayFlashChange(failed.trace);
+                if (!theApp.m_bFlashWriteUnfinished)
+                    strays += " reset offered after the record failed";
+            }
+            Record(std::string("cut inside fmWriteDataBuffer#1, ") + between.name,
+                   cut ? Settle(strays) : "no power cut happened");
+            otherRom.clear();
+        }
+
         // A power cut after and inside every flash change, alone and with a
-        // second cut inside the first flash change of the next start.
-        for (size_t i : RepresentativeCalls(trace)) {
+        // second cut inside the first flash change of the next start; inside
+        // every SPI page program once more.
+        const auto usual = RepresentativeCalls(trace);
+        for (size_t i : RepresentativeCalls(trace, "SPIFLASH_page_program")) {
             if (changeOf[i] == 0)
                 continue;
             const std::string call = trace[i].function + "#" + std::to_string(nthOf[i]);
+            const bool plainPage = std::find(usual.begin(), usual.end(), i) == usual.end();
             for (bool inside : {false, true}) {
                 for (bool secondCut : {false, true}) {
+                    if (plainPage && (!inside || secondCut))
+                        continue;
                     const std::string name = std::string("cut ") + (inside ? "inside " : "after ") +
                                              call + (secondCut ? " + cut in next start" : "");
                     PrepareHeaviest(s);
@@ -353,6 +509,8 @@ protected:
     std::vector<uint8_t> oldRom, newRom, newCommand;
     std::vector<uint8_t> oldSpi;
     std::vector<uint8_t> mainBefore;
+    std::vector<uint8_t> otherRom; // a boot ROM put on elsewhere, accepted as it is
+    std::string allowedBox;        // a stop box the last start may show (about a planted record)
 };
 
 } // namespace

@@ -37,6 +37,8 @@ protected:
         simboard::CreateOptions options;
         options.boardType = boardType;
         board = std::make_unique<testboard::TempBoard>(options);
+        const std::vector<uint8_t> bootHead(256, 0x5A); // a board boots from there
+        ASSERT_TRUE(simboard::WriteMainFlash(board->Dir(), 0, bootHead.data(), 256));
         hBoard = board->Open();
         ASSERT_NE(hBoard, 0);
         simboard::ClearTrace(board->Dir());
@@ -170,6 +172,14 @@ TEST_F(ProductDataTest, SpiReadFailuresEachHaveTheirMessage) {
         CloseIPDev(hBoard);
         hBoard = 0;
     }
+    // No record is made from a sector whose boot ROM head is blank.
+    Open();
+    const std::vector<uint8_t> blank(256, 0xFF);
+    ASSERT_TRUE(simboard::WriteMainFlash(board->Dir(), 0, blank.data(), 256));
+    ProductData block = Block(0x200);
+    EXPECT_EQ(WriteFlashProductData(hBoard, block.bytes, 0xC00, 256, 0x200), kBootRomHeadBlank);
+    EXPECT_EQ(Calls(), Texts{"fmReadDataBuffer(0x0, 32768)=0"});
+    EXPECT_EQ(FindRecoveryRecords(), Texts{});
 }
 
 TEST_F(ProductDataTest, FlashWriteRewritesOnlyTheSectorBelowAndReadsItBack) {

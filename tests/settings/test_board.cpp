@@ -3,6 +3,7 @@
 #include "settingstestutil.h"
 
 #include "boardlib/lm800mul.h"
+#include "settings/bootfilewrite.h"
 #include "simboard.h"
 #include "testboard.h"
 
@@ -269,4 +270,53 @@ TEST_F(BoardTest, WriteFailurePassesTheResultOnAndCloses) {
     NetworkSettings back = AllFlagsRecord();
     m_script.ReadSettings(m_handle, back, 0, 0);
     EXPECT_TRUE(SameRecord(DefaultRecord(), back));
+}
+
+// A failed Write leaves the file as it was, or says exactly what it holds.
+TEST_F(BoardTest, AFailedGuardedWritePutsThePreviousFileBackOrSaysWhatTheFileHolds) {
+    const std::string old = "[PORT]\r\n30001\r\n";
+    const struct {
+        const char* name;
+        bool hadFile;
+        std::vector<simboard::Fault> faults; // fmOpen#1 and fmClose#1 read the file first
+        BootFileHolds holds;
+        std::string file;
+    } cases[] = {
+        {"write cut part-way", true, {{"fmWrite", 1, -1, true}}, BootFileHolds::Previous, old},
+        {"close fails", true, {{"fmClose", 2, -1, false}}, BootFileHolds::Previous, old},
+        {"no file before", false, {{"fmWrite", 1, -1, true}}, BootFileHolds::Previous, "<missing>"},
+        {"put-back does not open",
+         true,
+         {{"fmWrite", 1, -1, false}, {"fmOpen", 3, 0, false}},
+         BootFileHolds::Empty,
+         ""},
+        {"put-back cut too",
+         true,
+         {{"fmWrite", 1, -1, true}, {"fmWrite", 2, -1, true}},
+         BootFileHolds::Unknown,
+         "[PORT]\r"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.hadFile)
+            PutFile(old);
+        simboard::BoardConfig config;
+        ASSERT_TRUE(simboard::LoadConfig(Dir(), config));
+        config.faults = c.faults;
+        for (simboard::Fault& f : config.faults) // counted from the board's opening
+            for (const simboard::TraceEntry& entry : simboard::ReadTrace(Dir()))
+                f.nthCall += entry.function == f.function ? 1 : 0;
+        ASSERT_TRUE(simboard::SaveConfig(Dir(), config));
+        BootFileWrite write(m_script, m_handle, 0);
+        EXPECT_NE(write.Write(AllFlagsRecord()), 0);
+        EXPECT_EQ(write.Holds(), c.holds);
+        EXPECT_EQ(BoardFile(), c.file);
+        config.faults.clear();
+        ASSERT_TRUE(simboard::SaveConfig(Dir(), config));
+        BootFileWrite again(m_script, m_handle, 0);
+        EXPECT_EQ(again.Write(AllFlagsRecord()), 0);
+        EXPECT_EQ(again.Holds(), BootFileHolds::NewSettings);
+        EXPECT_EQ(BoardFile(), kWorkedExample);
+        simboard::DeleteBoardFile(Dir(), "sys:\\boot.ini");
+    }
 }
