@@ -197,16 +197,17 @@ void ReconcileProductData::ReadCopies() {
 void ReconcileProductData::Repair(BOOL bRomRewritePending) {
     if (!HasSpiProductData(m_boardType) || !m_bMainRead || !m_bSpiRead)
         return;
-    if (m_bMainValid && !m_bSpiValid) {
-        WriteSpiProductData(m_hBoard, m_main);
+    // A valid main copy wins: an SPI copy that differs from it may be one
+    // whose rewrite was cut short.
+    if (m_bMainValid) {
+        if (!m_bSpiValid || std::memcmp(m_main.bytes, m_spi.bytes, kProductDataSize) != 0)
+            WriteSpiProductData(m_hBoard, m_main);
         return;
     }
     if (!m_bSpiValid)
         return; // neither copy is usable
-    if (m_bMainValid && std::memcmp(m_main.bytes, m_spi.bytes, kProductDataSize) == 0)
-        return;
-    // The SPI copy wins. A pending boot ROM rewrite erases the main copy
-    // anyway, so it is restored from SPI after the rewrite instead of now.
+    // The SPI copy replaces an invalid main copy. A pending boot ROM rewrite
+    // erases the main copy anyway, so it is restored after the rewrite.
     if (bRomRewritePending) {
         m_bRestoreFromSpi = TRUE;
         return;

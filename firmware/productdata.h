@@ -69,9 +69,9 @@ public:
     ReconcileProductData(int hBoard, DWORD boardType);
 
     void ReadCopies();
-    // Repairs a bad or differing copy. When both copies are valid and differ
-    // while a boot ROM rewrite is pending, nothing is written now and the SPI
-    // copy is chosen for the write-back after the rewrite.
+    // Repairs a bad or differing copy: a valid main copy is put into SPI
+    // flash; a valid SPI copy replaces only an invalid main copy. While a boot
+    // ROM rewrite is pending, that is left to the write-back after it.
     void Repair(BOOL bRomRewritePending);
 
     // The block to write back into main flash after a boot ROM rewrite, or

@@ -460,7 +460,9 @@ TEST_F(Journey, FailedWriteThenGoodWriteKeepsEverySectionAndTheEdit) {
     TypeIpAddress(FindDescendant(main, IDC_IPADDRESS_IP, L"SysIPAddress32"), L"10.0.0.5");
     ClickDlgButton(main, IDC_BUTTON_WRITE);
     ExpectBoxAndAnswer(child, kWriteFailed, IDOK);
-    EXPECT_EQ(BootIni(), "") << "the failed write left the file empty";
+    ExpectBoxAndAnswer(child, "ボードのｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙは書き込み前のままです。", IDOK);
+    EXPECT_EQ(BootIni(), "[Print]\r\n1\r\n[IPADR]\r\n192.168.0.10\r\n[PORT]\r\n30001\r\n")
+        << "the failed write put the previous file back";
     ClickDlgButton(main, IDC_BUTTON_WRITE);
     ExpectBoxAndAnswer(child, kWriteOk, IDOK);
     ClickDlgButton(main, IDC_BUTTON_EXIT);

@@ -71,8 +71,8 @@ const Scenario kScenarios[] = {
     {"0x300", 0x300, true, false, false},
 };
 
-// What happens to the board between a power cut inside the first boot or
-// product-data sector write and the next start.
+// What happens to the board between a power cut inside the first erase of
+// the boot or product-data sector and the next start.
 enum class Between { LeftAsCut, Erased, OtherBootRom, RecordErasesFail };
 const struct {
     const char* name;
@@ -145,9 +145,12 @@ protected:
                 identity = MainProductData();
                 SetSpiProductData(std::vector<uint8_t>(256, 0xFF));
             } else {
-                // Both valid and different: the SPI copy wins.
+                // The main copy invalid: the SPI copy is put back into main
+                // flash (after the boot ROM write when one is due).
                 identity = SpiProductData();
-                SetMainProductData(simboard::MakeProductData(s.type, otherMac));
+                std::vector<uint8_t> invalid = simboard::MakeProductData(s.type, otherMac);
+                invalid[32] |= 0x01; // a group address
+                SetMainProductData(invalid);
             }
         } else {
             identity = MainProductData();
@@ -367,9 +370,10 @@ protected:
                 config.faults.push_back({"fmWriteDataBuffer", nth, -1, nth == 2});
             board->SetConfig(config);
             CheckRun first = RunCheck(*board);
+            const bool resetHeldBack = !first.bBoardUpdated && theApp.m_bFlashWriteUnfinished;
             ClearFaults();
             std::string problems = Settle(StrayFlashChange(first.trace));
-            if (first.bBoardUpdated || !theApp.m_bFlashWriteUnfinished)
+            if (!resetHeldBack)
                 problems += "; a reset would be offered over the broken boot sector";
             Record("fail fmWriteDataBuffer#1-3 after the boot ROM write", problems);
         }
@@ -421,10 +425,10 @@ protected:
             Record(planted.name, problems);
         }
 
-        // The board changed between a cut inside the first sector write and
+        // The board changed between a cut inside the first sector erase and
         // the next start.
         const auto write = std::find_if(trace.begin(), trace.end(), [](const auto& e) {
-            return e.function == "fmWriteDataBuffer";
+            return e.function == "fmSectorErase";
         });
         for (const auto& between : kBetweenStarts) {
             if (write == trace.end())
@@ -462,7 +466,7 @@ protected:
                 if (!theApp.m_bFlashWriteUnfinished)
                     strays += " reset offered after the record failed";
             }
-            Record(std::string("cut inside fmWriteDataBuffer#1, ") + between.name,
+            Record(std::string("cut inside fmSectorErase#1, ") + between.name,
                    cut ? Settle(strays) : "no power cut happened");
             otherRom.clear();
         }

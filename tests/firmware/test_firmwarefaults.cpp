@@ -285,13 +285,14 @@ TEST_P(RepairTest, RepairsAsTheTableSays) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryRow, RepairTest,
-    ::testing::Values(
-        RepairRow{"MainValid_SpiInvalid", Copy::Valid, Copy::Invalid, SpiSectorWrite(), false,
-                  true},
-        RepairRow{"BothValidEqual", Copy::Valid, Copy::Valid, {}, false, false},
-        RepairRow{"BothValidDifferent", Copy::Valid, Copy::OtherValid, kMainWrite, true, false},
-        RepairRow{"MainInvalid_SpiValid", Copy::Invalid, Copy::OtherValid, kMainWrite, true, false},
-        RepairRow{"BothInvalid", Copy::Invalid, Copy::Invalid, {}, false, false}),
+    ::testing::Values(RepairRow{"MainValid_SpiInvalid", Copy::Valid, Copy::Invalid,
+                                SpiSectorWrite(), false, true},
+                      RepairRow{"BothValidEqual", Copy::Valid, Copy::Valid, {}, false, false},
+                      RepairRow{"BothValidDifferent", Copy::Valid, Copy::OtherValid,
+                                SpiSectorWrite(), false, true},
+                      RepairRow{"MainInvalid_SpiValid", Copy::Invalid, Copy::OtherValid, kMainWrite,
+                                true, false},
+                      RepairRow{"BothInvalid", Copy::Invalid, Copy::Invalid, {}, false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FailureTest, RepairWriteFailingShowsBothMessagesAndTheCheckGoesOn) {

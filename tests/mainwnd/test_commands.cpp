@@ -20,6 +20,10 @@ const char kWriteUnreadQuestion[] =
     "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙが読み出せていません。\nボードの設定を上書きします。よろしいですか？";
 const char kResetQuestion[] = "システムのリセットを行います。よろしいですか？";
 const char kResetFailed[] = "リセットに失敗しました";
+const char kFileAsBefore[] = "ボードのｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙは書き込み前のままです。";
+const char kFlashUnfinished[] = "ﾌﾗｯｼｭﾒﾓﾘの書き込みが完了していません。\nボードのリセットや電源の"
+                                "切断はしないで下さい。\nTarnel2を再起動して書き込みを完了して下"
+                                "さい。";
 
 int ResetCount(const testboard::TempBoard& board) {
     return board.Config().resetCount;
@@ -114,7 +118,7 @@ TEST_F(CommandsTest, WriteWithTheTcpLimitExceededWarnsFirstThenWritesEightAndEig
     EXPECT_EQ(BootIni(), "[TCPACT]\r\n8\r\n[TCPCON]\r\n8\r\n");
 }
 
-TEST_F(CommandsTest, FailedWriteKeepsTheEditsAndExitAsksNothing) {
+TEST_F(CommandsTest, FailedWriteKeepsTheEditsThePreviousFileAndTheResetOwed) {
     SetBootIni("[Print]\r\n2\r\n[PORT]\r\n30002\r\n");
     ReadSettingsAsStartup();
     theApp.m_bBoardUpdated = TRUE; // as after a firmware upgrade at start-up
@@ -127,13 +131,18 @@ TEST_F(CommandsTest, FailedWriteKeepsTheEditsAndExitAsksNothing) {
         EXPECT_EQ(box.text, Wide(kWriteFailed));
         EXPECT_EQ(box.icon, MB_ICONHAND);
         EXPECT_FALSE(box.hasCancel);
-        // The open for the write emptied the file; the page still shows the
-        // edit, not the empty file's default.
-        EXPECT_EQ(BootIni(), "");
+        // The previous file is back; the page still shows the edit.
+        EXPECT_EQ(BootIni(), "[Print]\r\n2\r\n[PORT]\r\n30002\r\n");
         EXPECT_EQ(ControlText(dialog, IDC_EDIT_PORT), L"40000");
         AnswerMessageBox(box, IDOK);
-        EXPECT_FALSE(theApp.m_bBoardUpdated);
-        ClickDlgButton(dialog, IDC_BUTTON_EXIT);
+        ASSERT_TRUE(WaitForMessageBox(box, 5000));
+        ExpectOkBox(box, kFileAsBefore, MB_ICONASTERISK);
+        AnswerMessageBox(box, IDOK);
+        // The reset owed for the start-up upgrade is still offered.
+        EXPECT_TRUE(theApp.m_bBoardUpdated);
+        ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_EXIT, box));
+        EXPECT_EQ(box.text, Wide(kResetQuestion));
+        AnswerMessageBox(box, IDCANCEL);
         EXPECT_TRUE(WaitForWindowGone(dialog, 5000));
     });
     EXPECT_EQ(result, IDCANCEL);
@@ -217,6 +226,20 @@ TEST_F(CommandsTest, ExitAfterAnUpdateResetsTheBoardOnOk) {
     ASSERT_EQ(resets[0].args.size(), 2u);
     EXPECT_EQ(resets[0].args[0], std::to_string(theApp.m_nBoardNo));
     EXPECT_EQ(resets[0].args[1], "1");
+}
+
+TEST_F(CommandsTest, ExitWhileAFlashWriteIsUnfinishedWarnsAndDoesNotReset) {
+    theApp.m_bBoardUpdated = TRUE;
+    theApp.m_bFlashWriteUnfinished = TRUE;
+    RunDialog([&](HWND dialog) {
+        MessageBoxInfo box;
+        ASSERT_TRUE(ClickForMessageBox(dialog, IDC_BUTTON_EXIT, box));
+        ExpectOkBox(box, kFlashUnfinished, MB_ICONEXCLAMATION);
+        AnswerMessageBox(box, IDOK);
+        EXPECT_TRUE(WaitForWindowGone(dialog, 5000));
+    });
+    theApp.m_bFlashWriteUnfinished = FALSE;
+    EXPECT_EQ(CallCount("ResetIP"), 0);
 }
 
 TEST_F(CommandsTest, FailedResetIsReportedAndTheDialogStillCloses) {
