@@ -275,8 +275,16 @@ void FirmwareCheckTest::TearDown() {
 }
 
 void RemoveAllRecoveryRecords() {
-    for (const std::string& path : FindRecoveryRecords())
-        DeleteFileA(path.c_str());
+    // Records set aside too: every file of the folder.
+    WIN32_FIND_DATAA found = {};
+    HANDLE search = FindFirstFileA((RecoveryFolder() + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            DeleteFileA((RecoveryFolder() + "\\" + found.cFileName).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
 }
 
 void FirmwareCheckTest::Prepare(uint32_t boardType, const Versions& versions) {

@@ -81,7 +81,7 @@ private:
     testboard::TempDir m_driver;
 };
 
-// Removes the recovery records a run left on this PC.
+// Removes the recovery records a run left on this PC, those set aside too.
 void RemoveAllRecoveryRecords();
 
 // One start-up firmware check as the program runs it.

@@ -289,21 +289,21 @@ TEST_F(CheckTest, RomRewriteCallsInOrderAndTheWindowShowsItsTexts) {
     EXPECT_EQ(run.windowTextAtBox[1], kCompleted);
 }
 
-TEST_F(CheckTest, BothCopiesValidAndDifferentWithRomPendingRestoresTheSpiCopyAfterTheRewrite) {
+TEST_F(CheckTest, BothCopiesValidAndDifferentWithRomPendingKeepTheMainCopyThroughTheRewrite) {
     Versions v;
     v.fileRom = 0x101;
     Prepare(0x200, v);
     const uint8_t otherMac[6] = {0x00, 0x80, 0x4C, 0x65, 0x43, 0x21};
-    auto spiCopy = SpiProductData();
-    SetMainProductData(simboard::MakeProductData(0x200, otherMac));
+    auto mainCopy = simboard::MakeProductData(0x200, otherMac);
+    SetMainProductData(mainCopy);
     CheckRun run = RunCheck(*board, {IDOK});
     EXPECT_EQ(run.BoxTexts(), (std::vector<std::string>{kIplQuestion, kCompleted}));
     // Nothing was written into main flash before the rewrite: one sector
     // erase, the write-back's.
     EXPECT_EQ(run.CallsOf({"fmWriteProgram", "fmSectorErase"}).size(), 2u);
     EXPECT_EQ(run.CallsOf({"fmSectorErase"}), (std::vector<std::string>{"fmSectorErase(0x0)=0"}));
-    EXPECT_EQ(MainProductData(), spiCopy);
-    EXPECT_EQ(SpiProductData(), spiCopy);
+    EXPECT_EQ(MainProductData(), mainCopy);
+    EXPECT_EQ(SpiProductData(), mainCopy);
 }
 
 TEST_F(CheckTest, BothCopiesValidAndDifferentKeepTheMainCopyAndRewriteTheSpiCopy) {
