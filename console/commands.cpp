@@ -12,6 +12,7 @@
 #include "firmware/installedfiles.h"
 #include "firmware/productdata.h"
 #include "mainwnd/bootfilemessages.h"
+#include "settings/bootfilewrite.h"
 #include "settings/rzscript.h"
 
 #include <windows.h>
@@ -63,10 +64,12 @@ bool ReadBoardSettings(const ConsoleBoard& board, CRZScript& script, NetworkSett
 // result.
 int WriteBoardSettings(const ConsoleBoard& board, CRZScript& script,
                        const NetworkSettings& settings) {
-    const int result = script.WriteSettings(board.Handle(), settings, kBootFile, kOnBoard);
+    BootFileWrite write(script, board.Handle(), kBootFile);
+    const int result = write.Write(settings);
     RecordBoardChange(kSettingsWrittenChange, result == 0 ? kHistoryDone : kHistoryFailed);
     if (result != 0) {
         ShowBootFileWriteFailed();
+        ShowBootFileHoldsAfterFailure(write.Holds());
         return kExitFailed;
     }
     ShowBootFileWritten();
