@@ -9,6 +9,7 @@
 #include "console/settingsfields.h"
 #include "firmware/firmwarecheck.h"
 #include "firmware/firmwarehistory.h"
+#include "firmware/recoveryrecord.h"
 #include "firmware/installedfiles.h"
 #include "firmware/productdata.h"
 #include "mainwnd/bootfilemessages.h"
@@ -335,12 +336,28 @@ int RunClock(int boardNo, const Arguments& args) {
     return kExitDone;
 }
 
+// A recovery record on this PC still has to complete a main-flash write on
+// the board with this address ("" when the board has no valid identity: any
+// record may be its cure): a reset now could leave it without boot code.
+bool FlashWriteUnfinished(const std::string& address) {
+    for (const std::string& path : FindRecoveryRecords()) {
+        RecoveryRecord record;
+        if (LoadRecoveryRecord(path, record) && (address.empty() || record.MacText() == address))
+            return true;
+    }
+    return false;
+}
+
 int RunReset(int boardNo, const Arguments& args) {
     if (!args.empty())
         return UsageError("reset に指定できるオプションはありません。");
     ConsoleBoard board;
-    if (const int opened = OpenForChange(board, boardNo); opened != kExitDone)
+    if (const int opened = board.Open(boardNo); opened != kExitDone)
         return opened;
+    if (FlashWriteUnfinished(board.LearnHardwareAddress())) {
+        ShowFlashWriteUnfinishedOnExit();
+        return kExitFailed;
+    }
     const bool reset = ResetIP(board.Number(), 1) == 0;
     RecordBoardChange(kBoardResetChange, reset ? kHistoryDone : kHistoryFailed);
     if (!reset)

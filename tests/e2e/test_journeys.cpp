@@ -572,6 +572,9 @@ TEST_F(Journey, AFaultInTheMiddleOfAnUpgradeExitsWithOneAndTheNextCompletesTheRe
     simboard::BoardConfig config = board.Config();
     config.faults.clear();
     board.SetConfig(config);
+    // The cut write is not complete: no reset until it is.
+    EXPECT_EQ(RunConsole("reset").exitCode, 1u);
+    EXPECT_EQ(board.Config().resetCount, 0);
     ConsoleRun next = RunConsole("upgrade --yes");
     EXPECT_EQ(next.exitCode, 0u) << next.err;
     EXPECT_NE(next.err.find(AsRedirected("前回中断したフラッシュメモリの書き込みを完了しました。")),
