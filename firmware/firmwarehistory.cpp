@@ -26,6 +26,13 @@ void NoteHardwareAddress(const ReconcileProductData& copies) {
         SetHistoryHardwareAddress(address);
 }
 
+void RecordSpiBootImageWritten(const char* path) {
+    const char* name = std::strrchr(path, '\\');
+    RecordBoardChange(std::string("SPI boot image ") + (name != nullptr ? name + 1 : path) +
+                          " written",
+                      kHistoryDone);
+}
+
 void RecordFirmwareUpgrade(const char* part, const char* installedPath, DWORD versionBefore) {
     FirmwareFileHeader header = {};
     char text[300];

@@ -18,6 +18,9 @@ void NoteHardwareAddress(const ReconcileProductData& copies);
 
 // A part rewritten from an installed file: the version before and the file's.
 void RecordFirmwareUpgrade(const char* part, const char* installedPath, DWORD versionBefore);
+// An SPI boot image written from the installed file `path` (the images have
+// no version).
+void RecordSpiBootImageWritten(const char* path);
 
 // Taken just before ReconcileProductData::Repair: which copy the repair is to
 // write. Record() after it adds the line, "failed" when a failure was

@@ -5,6 +5,7 @@
 #include "afx/afxfile.h"
 #include "boardlib/lm800mul.h"
 #include "firmware/firmwarefileread.h"
+#include "firmware/firmwarehistory.h"
 #include "firmware/firmwarememory.h"
 #include "firmware/firmwaremessages.h"
 #include "firmware/flashwrite.h"
@@ -126,6 +127,7 @@ void UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress) {
             ShowFirmwareError("SPIブートファイル更新時　SPIフラッシュライトに失敗しました。");
             break;
         case FlashWriteFailure::None:
+            RecordSpiBootImageWritten(path);
             break;
     }
     SPIFLASH_close(hBoard);

@@ -351,6 +351,8 @@ TEST_F(Journey, FirstStartAcceptingEverythingThenEditWriteAndReset) {
     EXPECT_EQ(HistoryChanges(), (std::vector<std::string>{
                                     who + "boot ROM upgraded 0x00000100 -> 0x00000200\tdone",
                                     who + "RZSYS.BIN upgraded 0x00000100 -> 0x00000200\tdone",
+                                    who + "SPI boot image lm8spiboot.bin written\tdone",
+                                    who + "SPI boot image lm8boot2.bin written\tdone",
                                     who + "boot settings written\tdone",
                                     who + "board reset\tdone",
                                 }));
@@ -513,12 +515,14 @@ TEST_F(Journey, ScriptedSetUpThenTheDialogShowsTheValues) {
 
     const std::string who = "board 0\t" + MacOf(productData) + "\t";
     const std::vector<std::string> changes = HistoryChanges();
-    ASSERT_EQ(changes.size(), 5u);
+    ASSERT_EQ(changes.size(), 7u);
     EXPECT_EQ(changes[0], who + "boot ROM upgraded 0x00000100 -> 0x00000200\tdone");
     EXPECT_EQ(changes[1], who + "RZSYS.BIN upgraded 0x00000100 -> 0x00000200\tdone");
-    EXPECT_EQ(changes[2], who + "boot settings written\tdone");
-    EXPECT_EQ(changes[3].rfind(who + "clock set to ", 0), 0u) << changes[3];
-    EXPECT_EQ(changes[4], who + "board reset\tdone");
+    EXPECT_EQ(changes[2], who + "SPI boot image lm8spiboot.bin written\tdone");
+    EXPECT_EQ(changes[3], who + "SPI boot image lm8boot2.bin written\tdone");
+    EXPECT_EQ(changes[4], who + "boot settings written\tdone");
+    EXPECT_EQ(changes[5].rfind(who + "clock set to ", 0), 0u) << changes[5];
+    EXPECT_EQ(changes[6], who + "board reset\tdone");
     EXPECT_NE(RunConsole("history --board 0").out.find("board reset\tdone"), std::string::npos);
     EXPECT_EQ(RunConsole("history --board 1").out, "");
 }
