@@ -147,6 +147,12 @@ void WriteSpiProductData(int hBoard, const ProductData& block) {
     }
     std::memcpy(sector + (kProductDataSpiAddress - kProductDataSpiSector), block.bytes,
                 kProductDataSize);
+    // Nothing is erased before the block is safe on the PC as well.
+    if (!SaveSpiCopyRecord(block)) {
+        ShowFirmwareError(kRecordSaveFailed);
+        SPIFLASH_close(hBoard);
+        return;
+    }
     switch (WriteSpiRegion(hBoard, kProductDataSpiSector, sector, kSpiSectorSize, readBack,
                            PageProgramCheck::NonzeroFails)) {
         case FlashWriteFailure::Erase:
@@ -160,6 +166,7 @@ void WriteSpiProductData(int hBoard, const ProductData& block) {
         case FlashWriteFailure::None:
             break;
     }
+    RemoveSpiCopyRecord(block);
     if (SPIFLASH_close(hBoard) != 0)
         ShowFirmwareError("製品固有データライト時　SPIフラッシュクローズに失敗しました。");
 }
@@ -186,12 +193,30 @@ ReconcileProductData::ReconcileProductData(int hBoard, DWORD boardType)
     : m_hBoard(hBoard), m_boardType(boardType), m_mainAddress(ProductDataMainAddress(boardType)) {}
 
 void ReconcileProductData::ReadCopies() {
+    m_bSpiRewrite = FALSE;
     m_bMainRead = ReadFlashProductData(m_hBoard, m_main, m_mainAddress) == 0;
     m_bMainValid = m_bMainRead && IsProductDataValid(m_main, m_boardType) == 0;
     if (!HasSpiProductData(m_boardType))
         return;
     m_bSpiRead = ReadSpiProductData(m_hBoard, m_spi) == 0;
     m_bSpiValid = m_bSpiRead && IsProductDataValid(m_spi, m_boardType) == 0;
+    // A rewrite of the SPI copy that was not seen to read back right: the
+    // copy counts only when it is the whole block that was being written.
+    ProductData written = {};
+    if (!m_bSpiValid || !LoadSpiCopyRecord(m_spi, written))
+        return;
+    if (std::memcmp(written.bytes, m_spi.bytes, kProductDataSize) == 0) {
+        RemoveSpiCopyRecord(m_spi); // done; only the record's removal was cut short
+        return;
+    }
+    m_bSpiValid = FALSE;
+    // Without a valid main copy, the block being written is the identity:
+    // both copies are written from it.
+    if (!m_bMainValid && IsProductDataValid(written, m_boardType) == 0) {
+        m_spi = written;
+        m_bSpiValid = TRUE;
+        m_bSpiRewrite = TRUE;
+    }
 }
 
 void ReconcileProductData::Repair(BOOL bRomRewritePending) {
@@ -206,6 +231,8 @@ void ReconcileProductData::Repair(BOOL bRomRewritePending) {
     }
     if (!m_bSpiValid)
         return; // neither copy is usable
+    if (m_bSpiRewrite)
+        WriteSpiProductData(m_hBoard, m_spi);
     // The SPI copy replaces an invalid main copy. A pending boot ROM rewrite
     // erases the main copy anyway, so it is restored after the rewrite.
     if (bRomRewritePending) {

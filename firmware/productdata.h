@@ -85,6 +85,9 @@ public:
     BOOL m_bMainValid = FALSE;
     BOOL m_bSpiRead = FALSE;
     BOOL m_bSpiValid = FALSE;
+    // The SPI copy was cut short in a rewrite and m_spi is the block that was
+    // being written: the repair writes it again.
+    BOOL m_bSpiRewrite = FALSE;
     BOOL m_bRestoreFromSpi = FALSE;
     // The repair found the boot ROM head blank and wrote nothing.
     BOOL m_bBootRomBlank = FALSE;

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
+#include <utility>
 
 namespace {
 
@@ -30,6 +32,7 @@ struct RecordHeader {
 static_assert(sizeof(RecordHeader) == 32, "record header layout");
 
 const char kRecordExtension[] = ".rec";
+const char kSpiCopyExtension[] = ".spi";
 const char kAsideExtension[] = ".aside";
 
 DWORD Crc32(const void* data, size_t length, DWORD crc = 0) {
@@ -84,6 +87,28 @@ bool ReadAll(HANDLE file, void* data, DWORD length) {
 }
 
 // Creates the folder and its parent if they are missing.
+// Writes the parts into a new file and puts it in place of `path` only once
+// it is whole, so that a cut leaves the old file or the new one.
+bool ReplaceFileWhole(const std::string& path,
+                      std::initializer_list<std::pair<const void*, DWORD>> parts) {
+    const std::string temporary = path + ".new";
+    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bool ok = true;
+    for (const auto& part : parts)
+        ok = ok && (part.second == 0 || WriteAll(file, part.first, part.second));
+    ok = ok && FlushFileBuffers(file);
+    CloseHandle(file);
+    if (ok)
+        ok = MoveFileExA(temporary.c_str(), path.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok)
+        DeleteFileA(temporary.c_str());
+    return ok;
+}
+
 bool EnsureFolder(const std::string& folder) {
     const size_t slash = folder.find_last_of('\\');
     if (slash != std::string::npos)
@@ -167,26 +192,11 @@ bool SaveRecoveryRecord(const RecoveryRecord& record) {
     header.beforeCount = static_cast<DWORD>(record.before.size());
     header.checksum = RecordChecksum(header, record);
 
-    const std::string temporary = path + ".new";
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    bool ok = WriteAll(file, &header, sizeof(header)) &&
-              (record.before.empty() ||
-               WriteAll(file, record.before.data(),
-                        static_cast<DWORD>(record.before.size() * sizeof(DWORD)))) &&
-              WriteAll(file, record.identity.bytes, kProductDataSize) &&
-              (!record.HasImage() ||
-               WriteAll(file, record.image.data(), static_cast<DWORD>(record.image.size()))) &&
-              FlushFileBuffers(file);
-    CloseHandle(file);
-    if (ok)
-        ok = MoveFileExA(temporary.c_str(), path.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!ok)
-        DeleteFileA(temporary.c_str());
-    return ok;
+    return ReplaceFileWhole(
+        path, {{&header, sizeof(header)},
+               {record.before.data(), static_cast<DWORD>(record.before.size() * sizeof(DWORD))},
+               {record.identity.bytes, kProductDataSize},
+               {record.image.data(), static_cast<DWORD>(record.image.size())}});
 }
 
 bool LoadRecoveryRecord(const std::string& path, RecoveryRecord& record) {
@@ -277,4 +287,47 @@ std::vector<std::string> FindRecoveryRecords() {
     } while (FindNextFileA(search, &found));
     FindClose(search);
     return paths;
+}
+
+namespace {
+
+std::string SpiCopyRecordPath(const ProductData& identity) {
+    std::string path = RecoveryRecordPath(identity);
+    if (!path.empty())
+        path.replace(path.size() - (sizeof(kRecordExtension) - 1), std::string::npos,
+                     kSpiCopyExtension);
+    return path;
+}
+
+} // namespace
+
+bool SaveSpiCopyRecord(const ProductData& block) {
+    const std::string path = SpiCopyRecordPath(block);
+    if (path.empty() || !EnsureFolder(RecoveryFolder()))
+        return false;
+    const DWORD checksum = Crc32(block.bytes, kProductDataSize);
+    return ReplaceFileWhole(path, {{block.bytes, kProductDataSize}, {&checksum, sizeof(checksum)}});
+}
+
+bool LoadSpiCopyRecord(const ProductData& identity, ProductData& block) {
+    const std::string path = SpiCopyRecordPath(identity);
+    if (path.empty())
+        return false;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD checksum = 0;
+    const bool ok = GetFileSize(file, nullptr) == kProductDataSize + sizeof(checksum) &&
+                    ReadAll(file, block.bytes, kProductDataSize) &&
+                    ReadAll(file, &checksum, sizeof(checksum)) &&
+                    checksum == Crc32(block.bytes, kProductDataSize);
+    CloseHandle(file);
+    return ok;
+}
+
+void RemoveSpiCopyRecord(const ProductData& identity) {
+    const std::string path = SpiCopyRecordPath(identity);
+    if (!path.empty())
+        DeleteFileA(path.c_str());
 }

@@ -78,3 +78,13 @@ void RemoveLoadedRecord(const RecoveryRecord& record);
 std::string SetRecordAside(const RecoveryRecord& record);
 // The paths of every record file in the folder.
 std::vector<std::string> FindRecoveryRecords();
+
+// The SPI copy's rewrite: the block being written, kept on the PC (as
+// <MAC>.spi, with its checksum) from before the erase until the write reads
+// back right, so that a copy cut short part-way through its page is never
+// taken for a whole one. False when it could not be saved whole.
+bool SaveSpiCopyRecord(const ProductData& block);
+// The block of an unfinished rewrite of the copy with this identity's
+// address; false when there is none or it is not whole.
+bool LoadSpiCopyRecord(const ProductData& identity, ProductData& block);
+void RemoveSpiCopyRecord(const ProductData& identity);

@@ -47,6 +47,7 @@ protected:
         if (hBoard != 0)
             CloseIPDev(hBoard);
         FailAllocationsFrom(0);
+        RemoveAllRecoveryRecords();
     }
     void Fault(const char* function, int nth, int result) {
         auto config = board->Config();
@@ -297,6 +298,39 @@ TEST_F(ProductDataTest, SpiWriteRewritesSectorF000KeepingItsOtherBytes) {
     ASSERT_TRUE(simboard::ReadSpiFlash(board->Dir(), 0xF000, after.data(), 4096));
     std::memcpy(sector.data() + 0xC00, block.bytes, 256);
     EXPECT_EQ(after, sector);
+}
+
+// A rewrite of the SPI copy cut inside its page program leaves the first half
+// of the block right and the rest erased: it counts only as the whole block.
+TEST_F(ProductDataTest, SpiCopyCutShortInItsRewriteCountsOnlyWhole) {
+    Open();
+    const ProductData block = Block(0x200);
+    std::vector<uint8_t> half(block.bytes, block.bytes + 256);
+    std::fill(half.begin() + 128, half.end(), 0xFF);
+    const std::vector<uint8_t> erased(256, 0xFF);
+    ASSERT_TRUE(simboard::WriteSpiFlash(board->Dir(), 0xFC00, half.data(), 256));
+    ASSERT_TRUE(simboard::WriteMainFlash(board->Dir(), 0xC00, erased.data(), 256));
+    ASSERT_TRUE(SaveSpiCopyRecord(block));
+
+    ReconcileProductData copies(hBoard, 0x200);
+    copies.ReadCopies();
+    ASSERT_TRUE(copies.m_bSpiValid && copies.m_bSpiRewrite);
+    EXPECT_EQ(Boxes([&] { copies.Repair(FALSE); }), Texts{});
+    const std::vector<uint8_t> whole(block.bytes, block.bytes + 256);
+    std::vector<uint8_t> spi(256), main(256);
+    ASSERT_TRUE(simboard::ReadSpiFlash(board->Dir(), 0xFC00, spi.data(), 256));
+    ASSERT_TRUE(simboard::ReadMainFlash(board->Dir(), 0xC00, main.data(), 256));
+    EXPECT_EQ(spi, whole);
+    EXPECT_EQ(main, whole);
+    ProductData left = {};
+    EXPECT_FALSE(LoadSpiCopyRecord(block, left)) << "the record outlived the write";
+
+    // The record of a rewrite that read back right but was not removed.
+    ASSERT_TRUE(SaveSpiCopyRecord(block));
+    simboard::ClearTrace(board->Dir());
+    copies.ReadCopies();
+    EXPECT_TRUE(copies.m_bSpiValid && !copies.m_bSpiRewrite);
+    EXPECT_FALSE(LoadSpiCopyRecord(block, left));
 }
 
 TEST_F(ProductDataTest, SpiWriteTriesAgainAndReportsOnlyALastingFailureClosingOnce) {
