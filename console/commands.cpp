@@ -86,6 +86,16 @@ int OpenForChange(ConsoleBoard& board, int boardNo) {
     return opened;
 }
 
+// Opens the board (for a change when `change`) and reads its boot settings:
+// kExitDone, or the exit code of what failed.
+int OpenAndReadSettings(ConsoleBoard& board, int boardNo, bool change, CRZScript& script,
+                        NetworkSettings& settings) {
+    const int opened = change ? OpenForChange(board, boardNo) : board.Open(boardNo);
+    if (opened != kExitDone)
+        return opened;
+    return ReadBoardSettings(board, script, settings) ? kExitDone : kExitFailed;
+}
+
 bool ReadLocalFile(const std::string& path, std::string& bytes) {
     FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr)
@@ -174,12 +184,11 @@ int RunShow(int boardNo, const Arguments& args) {
     if (!args.empty() && !json)
         return UsageError("show に指定できるのは --json だけです。");
     ConsoleBoard board;
-    if (const int opened = board.Open(boardNo); opened != kExitDone)
-        return opened;
     CRZScript script;
     NetworkSettings settings = {};
-    if (!ReadBoardSettings(board, script, settings))
-        return kExitFailed;
+    if (const int read = OpenAndReadSettings(board, boardNo, false, script, settings);
+        read != kExitDone)
+        return read;
     if (json)
         PrintBytes(ConsoleStream::Out, SettingsJson(settings));
     else
@@ -198,12 +207,11 @@ int RunSet(int boardNo, const Arguments& args) {
             return UsageError(broken);
     }
     ConsoleBoard board;
-    if (const int opened = OpenForChange(board, boardNo); opened != kExitDone)
-        return opened;
     CRZScript script;
     NetworkSettings settings = {};
-    if (!ReadBoardSettings(board, script, settings))
-        return kExitFailed;
+    if (const int read = OpenAndReadSettings(board, boardNo, true, script, settings);
+        read != kExitDone)
+        return read;
     for (const std::string& assignment : args)
         ApplySetting(settings, assignment);
     const std::string limit = CheckConnectionLimit(settings);
@@ -216,12 +224,11 @@ int RunExport(int boardNo, const Arguments& args) {
     if (args.size() != 1)
         return UsageError("export には保存するファイルを 1 つ指定してください。");
     ConsoleBoard board;
-    if (const int opened = board.Open(boardNo); opened != kExitDone)
-        return opened;
     CRZScript script;
     NetworkSettings settings = {};
-    if (!ReadBoardSettings(board, script, settings))
-        return kExitFailed;
+    if (const int read = OpenAndReadSettings(board, boardNo, false, script, settings);
+        read != kExitDone)
+        return read;
     char text[CRZScript::kTextBufferSize];
     const int length = script.FormatSettings(settings, text);
     if (!WriteLocalFile(args[0], std::string(text, static_cast<size_t>(length))))
