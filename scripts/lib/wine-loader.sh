@@ -60,9 +60,16 @@ why_no_32bit() {
     timeout 20 bash -c 'exec "$0" --version' "$loader" > /dev/null 2>&1 < /dev/null
     case $? in
     0) ;;
-    126) echo "this machine cannot run 32-bit programs: $loader gives Exec format error" ;;
+    126) echo "this machine cannot run 32-bit programs, not even under emulation: $loader gives Exec format error (see scripts/setup's messages)" ;;
     *) echo "this machine cannot run 32-bit programs: $loader --version fails" ;;
     esac
+}
+
+# i686_emulated: true when i386 programs go through qemu-user (the
+# binfmt_misc entry that scripts/setup registers where the kernel runs no
+# 32-bit code).
+i686_emulated() {
+    grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null
 }
 
 # win_path <unix-path>: the path as Wine's Z: drive shows it, with no Wine
