@@ -647,6 +647,15 @@ TEST_F(Journey, AnotherBoardsRecordIsLeftAloneAndAppliedOnlyByItsAddress) {
     EXPECT_EQ(ReadMain(board.Dir(), 0xC00, 256), other);
 }
 
+TEST_F(Journey, TheHistoryKeepsLongLinesAndNulsWhole) {
+    const std::string longLine =
+        "2024-01-01 00:00:00\tboard 0\t-\t" + std::string(5000, 'a') + "\tdone";
+    const char withNul[] = "2024-01-01 00:00:01\tboard 0\t-\tx\0y\tdone";
+    const std::string nulLine(withNul, sizeof(withNul) - 1);
+    std::ofstream(HistoryPath(), std::ios::binary) << longLine << "\r\n" << nulLine << "\r\n";
+    EXPECT_EQ(RunConsole("history").out, longLine + "\n" + nulLine + "\n");
+}
+
 TEST_F(Journey, AnUpgradeWithoutTheInstalledFilesFails) {
     DeleteFileA((installation.SystemDir() + "\\lm8boot.rom").c_str());
     ConsoleRun run = RunConsole("upgrade --yes");

@@ -51,6 +51,18 @@ TEST(ConsoleSettings, ValuesAreTakenOrRefusedByThePagesRules) {
     }
 }
 
+TEST(ConsoleSettings, AnAddressStoredAsAbsentIsSaid) {
+    NetworkSettings settings = {};
+    std::string note;
+    EXPECT_EQ(ApplySetting(settings, "IPADR=10.0.0.5", &note), "");
+    EXPECT_EQ(note, "");
+    EXPECT_EQ(ApplySetting(settings, "IPADR=0.0.0.0", &note), "");
+    EXPECT_EQ(settings.bIpAdr, 0);
+    EXPECT_EQ(
+        uitest::Utf8(AfxSjisToWide(note.c_str())),
+        "IPADR=0.0.0.0: このアドレスは設定なしとして扱われるため、IPADR の設定を削除します。");
+}
+
 TEST(ConsoleSettings, TheConnectionLimitCountsAnAbsentSettingAsEight) {
     NetworkSettings settings = {};
     EXPECT_EQ(ApplySetting(settings, "TCPACT=24"), "");
