@@ -3,7 +3,7 @@
 // window of the application object.
 #pragma once
 
-#include "app/boardui.h"
+#include "engine/boardui.h"
 
 class DialogBoardUi : public BoardUi {
 public:

@@ -1,7 +1,7 @@
 // tarnelapp.cpp - start-up and shutdown.
 #include "app/tarnelapp.h"
 
-#include "boardlib/lm800mul.h"
+#include "engine/boardoperations.h"
 #include "firmware/flashchanger.h"
 #include "mainwnd/tarneldlg.h"
 #include "settings/rzscript.h"
@@ -63,11 +63,7 @@ int CTarnelApp::ExitInstance() {
     delete m_pFlashChanger;
     delete m_pScript;
     // The lock is let go by the thread that took it.
-    m_boardThread.Run([&] {
-        if (m_hBoard != 0)
-            CloseIPDev(m_hBoard);
-        m_boardLock.Release();
-    });
+    m_boardThread.Run([&] { CloseBoardLocked(m_hBoard, m_boardLock); });
     m_boardThread.Stop();
     return CWinApp::ExitInstance();
 }

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "afx/afxwin.h"
-#include "app/boardlock.h"
-#include "app/boardthread.h"
+#include "engine/boardlock.h"
+#include "engine/boardthread.h"
 #include "app/dialogboardui.h"
 #include "settings/networksettings.h"
 
@@ -45,7 +45,3 @@ public:
 };
 
 extern CTarnelApp theApp;
-
-// The reason texts for a failed enumeration or open, by GetIPLastError code.
-const char* EnumErrorReason(int code);
-const char* OpenErrorReason(int code);

@@ -1,20 +1,14 @@
 // commands.cpp - the console program's commands over the board engine.
 #include "console/commands.h"
 
-#include "app/boardhistory.h"
-#include "boardlib/lm800mul.h"
 #include "console/consoleboard.h"
 #include "console/consoletext.h"
 #include "console/consoleui.h"
 #include "console/settingsfields.h"
-#include "firmware/firmwarecheck.h"
-#include "firmware/firmwarehistory.h"
-#include "firmware/recoveryrecord.h"
-#include "firmware/installedfiles.h"
-#include "firmware/productdata.h"
-#include "mainwnd/bootfilemessages.h"
-#include "settings/bootfilewrite.h"
+#include "engine/boardhistory.h"
+#include "engine/boardoperations.h"
 #include "settings/rzscript.h"
+#include "settings/settingssections.h"
 
 #include <windows.h>
 
@@ -22,8 +16,7 @@
 
 namespace {
 
-constexpr int kBootFile = 0; // "sys:\boot.ini"
-constexpr int kOnBoard = 0;
+constexpr size_t kShownLineBytes = 60; // of a file line quoted in a message
 
 void Out(const std::string& text) {
     PrintText(ConsoleStream::Out, text);
@@ -45,73 +38,67 @@ std::string Hex(DWORD value) {
     return text;
 }
 
-std::string ClockText(const SYSTEMTIME& t) {
+std::string ClockString(const SYSTEMTIME& t) {
     char text[32];
     std::snprintf(text, sizeof(text), "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay,
                   t.wHour, t.wMinute, t.wSecond);
     return text;
 }
 
-// Reads the board's boot settings; false (with the dialog's message) when the
-// file exists but cannot be read, so that nothing overwrites it unseen.
-bool ReadBoardSettings(const ConsoleBoard& board, CRZScript& script, NetworkSettings& settings) {
-    if (script.ReadSettings(board.Handle(), settings, kBootFile, kOnBoard) == 0)
-        return true;
-    ShowBootFileReadFailed();
-    return false;
-}
-
-// Writes the record as Write does, notes it in the history and tells the
-// result.
-int WriteBoardSettings(const ConsoleBoard& board, CRZScript& script,
-                       const NetworkSettings& settings) {
-    BootFileWrite write(script, board.Handle(), kBootFile);
-    const int result = write.Write(settings);
-    RecordBoardChange(kSettingsWrittenChange, result == 0 ? kHistoryDone : kHistoryFailed);
-    if (result != 0) {
-        ShowBootFileWriteFailed();
-        ShowBootFileHoldsAfterFailure(write.Holds());
-        return kExitFailed;
-    }
-    ShowBootFileWritten();
-    return kExitDone;
-}
-
-// Opens the board for a command that changes it: the history must know the
-// board's hardware address first.
-int OpenForChange(ConsoleBoard& board, int boardNo) {
-    const int opened = board.Open(boardNo);
-    if (opened == kExitDone)
-        board.LearnHardwareAddress();
-    return opened;
-}
-
 // Opens the board (for a change when `change`) and reads its boot settings:
-// kExitDone, or the exit code of what failed.
+// kExitDone, or the exit code of what failed (its reason told).
 int OpenAndReadSettings(ConsoleBoard& board, int boardNo, bool change, CRZScript& script,
                         NetworkSettings& settings) {
-    const int opened = change ? OpenForChange(board, boardNo) : board.Open(boardNo);
+    const int opened = change ? board.OpenForChange(boardNo) : board.Open(boardNo);
     if (opened != kExitDone)
         return opened;
-    return ReadBoardSettings(board, script, settings) ? kExitDone : kExitFailed;
+    // A file that exists but cannot be read is never overwritten unseen.
+    return ReadBoardSettings(script, board.Handle(), settings) == 0 ? kExitDone : kExitFailed;
 }
 
-bool ReadLocalFile(const std::string& path, std::string& bytes) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return false;
-    char buffer[4096];
-    size_t n = 0;
+// Writes the record as the dialog's Write does and tells the result.
+int WriteSettings(const ConsoleBoard& board, CRZScript& script, const NetworkSettings& settings) {
+    NetworkSettings readBack;
+    const SettingsWrite write = WriteBoardSettings(script, board.Handle(), settings, readBack);
+    TellSettingsWrite(write);
+    return write.result == 0 ? kExitDone : kExitFailed;
+}
+
+// File names are typed in code page 932 and reach the file functions in
+// UTF-16, so that no name is mapped to a look-alike.
+std::wstring WidePath(const std::string& cp932) {
+    const int size = static_cast<int>(cp932.size());
+    const int wide = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, cp932.data(), size, nullptr, 0);
+    std::wstring path(static_cast<size_t>(wide > 0 ? wide : 0), L'\0');
+    if (wide > 0)
+        MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, cp932.data(), size, &path[0], wide);
+    return path;
+}
+
+enum class LocalRead { Done, Failed, NotAFile };
+
+LocalRead ReadLocalFile(const std::string& path, std::string& bytes) {
+    HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return LocalRead::Failed;
+    // A device (NUL, CON, a port) is no settings file.
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        return LocalRead::NotAFile;
+    }
     bytes.clear();
-    while ((n = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
-        bytes.append(buffer, n);
-    const bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
+    char buffer[4096];
+    DWORD read = 0;
+    BOOL ok = TRUE;
+    while ((ok = ReadFile(file, buffer, sizeof(buffer), &read, nullptr)) && read > 0)
+        bytes.append(buffer, read);
+    CloseHandle(file);
+    return ok ? LocalRead::Done : LocalRead::Failed;
 }
 
 bool WriteLocalFile(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
@@ -128,67 +115,136 @@ std::string CopyState(BOOL read, BOOL valid) {
     return valid ? "正常" : "不正";
 }
 
-std::string InstalledVersion(const char* path) {
-    FirmwareFileHeader header = {};
-    if (path[0] == '\0' || ReadFileHeader(path, header.bytes, sizeof(header.bytes)) != 0)
+std::string InstalledVersion(const InstalledFirmwareFile& file) {
+    if (!file.found)
         return "なし";
-    return Hex(header.Version()) + " (" + path + ")";
+    return Hex(file.version) + " (" + file.path + ")";
+}
+
+// The lines of a text, each with its line end.
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        lines.push_back(text.substr(start, end - start));
+        start = end;
+    }
+    return lines;
+}
+
+// A file line as a message quotes it: without its line end, shortened on a
+// character boundary.
+std::string Quoted(const std::string& line) {
+    std::string shown = line;
+    while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r'))
+        shown.pop_back();
+    if (shown.size() <= kShownLineBytes)
+        return "「" + shown + "」";
+    size_t cut = 0;
+    while (cut < kShownLineBytes) {
+        const size_t next = cut + (IsDBCSLeadByteEx(932, static_cast<BYTE>(shown[cut])) ? 2 : 1);
+        if (next > kShownLineBytes)
+            break;
+        cut = next;
+    }
+    return "「" + shown.substr(0, cut) + "…」";
+}
+
+// Takes a flag that may stand anywhere among the arguments.
+bool TakeFlag(Arguments& args, const char* flag) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == flag) {
+            args.erase(args.begin() + static_cast<long>(i));
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
 
-int RunInfo(int boardNo, const Arguments& args) {
+std::string ImportRefusal(const std::string& bytes) {
+    if (bytes.empty())
+        return "ファイルが空です。";
+    if (bytes.size() >= static_cast<size_t>(CRZScript::kTextBufferSize))
+        return "ファイルが大きすぎます。ボードのファイルは " +
+               std::to_string(CRZScript::kTextBufferSize - 1) + " バイトまでしか読み込まれません。";
+    const std::vector<std::string> given = Lines(bytes);
+    for (size_t i = 0; i < given.size(); ++i) {
+        if (given[i].find('\0') != std::string::npos)
+            return std::to_string(i + 1) + " 行目: NUL 文字があります。";
+    }
+    // The reader takes no line without its end.
+    if (bytes.back() != '\n')
+        return std::to_string(given.size()) + " 行目" + Quoted(given.back()) +
+               ": 最後の行に行末 (CR LF) がありません。";
+    CRZScript script;
+    NetworkSettings settings = {};
+    script.ParseSettings(bytes.c_str(), static_cast<int>(bytes.size()), settings);
+    char text[CRZScript::kTextBufferSize];
+    const int length = script.FormatSettings(settings, text);
+    if (length < 0)
+        return "設定を書き込む形にできません。";
+    const std::vector<std::string> written = Lines(std::string(text, static_cast<size_t>(length)));
+    for (size_t i = 0; i < given.size(); ++i) {
+        const std::string line = std::to_string(i + 1) + " 行目" + Quoted(given[i]) + ": ";
+        if (i < written.size() && given[i] == written[i])
+            continue;
+        // Dropped: what follows it is written in its place.
+        if (i >= written.size() || (i + 1 < given.size() && given[i + 1] == written[i]))
+            return line + "この行は読み込まれません。";
+        if (Quoted(given[i]) == Quoted(written[i]))
+            return line + "行末が CR LF ではありません。";
+        return line + "書き込むと" + Quoted(written[i]) + "になります。";
+    }
+    return "";
+}
+
+int RunInfo(int boardNo, const Arguments& args, ConsoleBoardUi&) {
     if (!args.empty())
         return UsageError("info に指定できるオプションはありません。");
     ConsoleBoard board;
     if (const int opened = board.Open(boardNo); opened != kExitDone)
         return opened;
-    FirmwareVersionInfo version = {};
-    if (GetIPVersionInfo(board.Handle(), version.bytes) != 0)
-        return Failure("バージョン情報の取得に失敗しました。");
-    ReconcileProductData copies(board.Handle(), version.BoardType());
-    copies.ReadCopies();
-
-    char systemPath[kLocalPathSize] = {};
-    GetSystemPath(systemPath);
-    char romPath[kLocalPathSize] = {};
-    JoinFolderAndName(systemPath, kBootRomFileName, romPath);
-    char commandName[kCommandFileNameSize] = {};
-    GetCommandFileName(commandName);
-    char commandPath[kLocalPathSize] = {};
-    if (IsPlainFileName(commandName))
-        JoinFolderAndName(systemPath, commandName, commandPath);
-
+    BoardInfo info;
+    if (!ReadBoardInfo(board.Handle(), info))
+        return kExitFailed;
     Out("ボード番号: " + std::to_string(board.Number()) + "\n");
     char type[16];
-    std::snprintf(type, sizeof(type), "0x%03lX", static_cast<unsigned long>(version.BoardType()));
+    std::snprintf(type, sizeof(type), "0x%03lX", static_cast<unsigned long>(info.boardType));
     Out("ボード品種: " + std::string(type) + "\n");
-    Out("IPL (ボード): " + Hex(version.RomVersion()) + "\n");
-    Out("IPL (PC): " + InstalledVersion(romPath) + "\n");
-    Out("コマンドファイル (ボード): " + Hex(version.CommandVersion()) + "\n");
-    Out("コマンドファイル (PC): " + InstalledVersion(commandPath) + "\n");
-    Out("製品固有データ (メイン): " + CopyState(copies.m_bMainRead, copies.m_bMainValid) + "\n");
-    if (HasSpiProductData(version.BoardType()))
-        Out("製品固有データ (SPI): " + CopyState(copies.m_bSpiRead, copies.m_bSpiValid) + "\n");
-    const std::string address = HardwareAddressOf(copies);
-    Out("MACアドレス: " + (address.empty() ? std::string("不明") : address) + "\n");
+    Out("IPL (ボード): " + Hex(info.romVersion) + "\n");
+    Out("IPL (PC): " + InstalledVersion(info.rom) + "\n");
+    Out("コマンドファイル (ボード): " + Hex(info.commandVersion) + "\n");
+    Out("コマンドファイル (PC): " + InstalledVersion(info.command) + "\n");
+    Out("製品固有データ (メイン): " + CopyState(info.mainRead, info.mainValid) + "\n");
+    if (info.hasSpiCopy)
+        Out("製品固有データ (SPI): " + CopyState(info.spiRead, info.spiValid) + "\n");
+    Out("MACアドレス: " +
+        (info.hardwareAddress.empty() ? std::string("不明") : info.hardwareAddress) + "\n");
     SYSTEMTIME now = {};
-    if (GetIPTime(board.Handle(), &now) != 0)
+    if (!ReadBoardClock(board.Handle(), now))
         return Failure("ボードの時計を読み出せませんでした。");
-    Out("ボードの時計: " + ClockText(now) + "\n");
+    Out("ボードの時計: " + ClockString(now) + "\n");
     return kExitDone;
 }
 
-int RunShow(int boardNo, const Arguments& args) {
-    const bool json = args.size() == 1 && args[0] == "--json";
-    if (!args.empty() && !json)
-        return UsageError("show に指定できるのは --json だけです。");
+int RunShow(int boardNo, const Arguments& args, ConsoleBoardUi&) {
+    Arguments rest = args;
+    const bool json = TakeFlag(rest, "--json");
+    const bool verbose = TakeFlag(rest, "--verbose");
+    if (!rest.empty())
+        return UsageError("show に指定できるのは --json と --verbose です。");
     ConsoleBoard board;
     CRZScript script;
     NetworkSettings settings = {};
     if (const int read = OpenAndReadSettings(board, boardNo, false, script, settings);
         read != kExitDone)
         return read;
+    if (verbose)
+        PrintText(ConsoleStream::Err, SettingsNotes());
     if (json)
         PrintBytes(ConsoleStream::Out, SettingsJson(settings));
     else
@@ -196,15 +252,24 @@ int RunShow(int boardNo, const Arguments& args) {
     return kExitDone;
 }
 
-int RunSet(int boardNo, const Arguments& args) {
+int RunSet(int boardNo, const Arguments& args, ConsoleBoardUi&) {
     if (args.empty())
         return UsageError("set には NAME=VALUE を 1 つ以上指定してください。");
     // Every value is checked before the board is touched.
     NetworkSettings syntax = {};
+    bool named[kSectionCount] = {};
+    std::vector<std::string> notes;
     for (const std::string& assignment : args) {
-        const std::string broken = ApplySetting(syntax, assignment);
+        std::string note;
+        const std::string broken = ApplySetting(syntax, assignment, &note);
         if (!broken.empty())
             return UsageError(broken);
+        const int section = FindSectionByName(assignment.substr(0, assignment.find('=')));
+        if (named[section])
+            return UsageError(SectionName(section) + " が 2 回以上指定されています。");
+        named[section] = true;
+        if (!note.empty())
+            notes.push_back(note);
     }
     ConsoleBoard board;
     CRZScript script;
@@ -217,11 +282,13 @@ int RunSet(int boardNo, const Arguments& args) {
     const std::string limit = CheckConnectionLimit(settings);
     if (!limit.empty())
         return UsageError(limit);
-    return WriteBoardSettings(board, script, settings);
+    for (const std::string& note : notes)
+        PrintText(ConsoleStream::Err, note + "\n");
+    return WriteSettings(board, script, settings);
 }
 
-int RunExport(int boardNo, const Arguments& args) {
-    if (args.size() != 1)
+int RunExport(int boardNo, const Arguments& args, ConsoleBoardUi&) {
+    if (args.size() != 1 || args[0].empty())
         return UsageError("export には保存するファイルを 1 つ指定してください。");
     ConsoleBoard board;
     CRZScript script;
@@ -236,25 +303,26 @@ int RunExport(int boardNo, const Arguments& args) {
     return kExitDone;
 }
 
-int RunImport(int boardNo, const Arguments& args) {
-    if (args.size() != 1)
+int RunImport(int boardNo, const Arguments& args, ConsoleBoardUi&) {
+    if (args.size() != 1 || args[0].empty())
         return UsageError("import には読み込むファイルを 1 つ指定してください。");
     std::string bytes;
-    if (!ReadLocalFile(args[0], bytes))
-        return UsageError(args[0] + " を読み込めませんでした。");
+    switch (ReadLocalFile(args[0], bytes)) {
+        case LocalRead::Done:
+            break;
+        case LocalRead::NotAFile:
+            return UsageError(args[0] + ": ファイルではありません (デバイス名です)。");
+        case LocalRead::Failed:
+            return UsageError(args[0] + " を読み込めませんでした。");
+    }
     // Only a file that reads back exactly as it will be written goes to the
     // board: anything the reader would drop or change is refused.
+    const std::string refusal = ImportRefusal(bytes);
+    if (!refusal.empty())
+        return UsageError(args[0] + ": " + refusal + "ボードには書き込みません。");
     CRZScript script;
     NetworkSettings settings = {};
-    char text[CRZScript::kTextBufferSize];
-    int length = -1;
-    if (bytes.size() < sizeof(text) && bytes.find('\0') == std::string::npos) {
-        script.ParseSettings(bytes.c_str(), static_cast<int>(bytes.size()), settings);
-        length = script.FormatSettings(settings, text);
-    }
-    if (length < 0 || std::string(text, static_cast<size_t>(length)) != bytes)
-        return UsageError(args[0] +
-                          ": 書き込むとおりに読み戻せないファイルです。ボードには書き込みません。");
+    script.ParseSettings(bytes.c_str(), static_cast<int>(bytes.size()), settings);
     for (int section = 0; section < kSectionCount; ++section) {
         const std::string broken = CheckSection(settings, section);
         if (!broken.empty())
@@ -264,115 +332,132 @@ int RunImport(int boardNo, const Arguments& args) {
     if (!limit.empty())
         return UsageError(limit);
     ConsoleBoard board;
-    if (const int opened = OpenForChange(board, boardNo); opened != kExitDone)
+    if (const int opened = board.OpenForChange(boardNo); opened != kExitDone)
         return opened;
-    return WriteBoardSettings(board, script, settings);
+    return WriteSettings(board, script, settings);
 }
 
-int RunUpgrade(int boardNo, const Arguments& args) {
-    ConsoleAnswer answer = ConsoleAnswer::Ask;
-    if (args.size() == 1 && args[0] == "--yes")
-        answer = ConsoleAnswer::Yes;
-    else if (args.size() == 1 && args[0] == "--no")
-        answer = ConsoleAnswer::No;
-    else if (!args.empty())
-        return UsageError("upgrade に指定できるのは --yes か --no のどちらかです。");
+int RunUpgrade(int boardNo, const Arguments& args, ConsoleBoardUi& ui) {
+    Arguments rest = args;
+    const bool yes = TakeFlag(rest, "--yes");
+    const bool no = TakeFlag(rest, "--no");
+    std::string record;
+    for (size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] != "--apply-record")
+            continue;
+        record = i + 1 < rest.size() ? NormalizeHardwareAddress(rest[i + 1]) : "";
+        if (record.empty())
+            return UsageError("--apply-record には復旧データの MAC アドレス "
+                              "(例: 00-80-4C-12-34-56) を指定してください。");
+        rest.erase(rest.begin() + static_cast<long>(i), rest.begin() + static_cast<long>(i) + 2);
+        break;
+    }
+    if (!rest.empty() || (yes && no))
+        return UsageError("upgrade に指定できるのは --yes か --no のどちらかと "
+                          "--apply-record MACアドレス です。");
+    ui.SetAnswer(yes ? ConsoleAnswer::Yes : no ? ConsoleAnswer::No : ConsoleAnswer::Ask);
+    ui.SetRecordToApply(record);
     ConsoleBoard board;
     if (const int opened = board.Open(boardNo); opened != kExitDone)
         return opened;
-    ConsoleBoardUi ui(answer);
-    SetBoardUi(&ui);
     BOOL updated = FALSE;
-    FirmwareCheck check(board.Handle(), updated);
-    check.Run();
-    SetBoardUi(nullptr);
-    if (ui.Errors() > 0)
+    const FirmwareOutcome outcome = CheckBoardFirmware(board.Handle(), updated);
+    if (outcome.spiImagesWritten > 0)
+        PrintText(ConsoleStream::Err, "SPIブートイメージを " +
+                                          std::to_string(outcome.spiImagesWritten) +
+                                          " 個書き込みました。\n");
+    for (const std::string& path : outcome.missingFiles)
+        Failure("インストールされたファームウェアファイルがありません: " + path);
+    if (ui.Errors() > 0 || !outcome.missingFiles.empty())
         return kExitFailed;
     return ui.Declined() ? kExitDeclined : kExitDone;
 }
 
-bool ParseClockText(const std::string& text, SYSTEMTIME& time) {
-    unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    char tail = 0;
-    if (text.size() != 19 || std::sscanf(text.c_str(), "%4u-%2u-%2u %2u:%2u:%2u%c", &year, &month,
-                                         &day, &hour, &minute, &second, &tail) != 6)
-        return false;
+ClockText ParseClockText(const std::string& text, SYSTEMTIME& time) {
+    // Digits where "YYYY-MM-DD hh:mm:ss" has them, its separators elsewhere.
+    const char pattern[] = "0000-00-00 00:00:00";
+    if (text.size() != sizeof(pattern) - 1)
+        return ClockText::BadFormat;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (pattern[i] == '0' ? !digit : text[i] != pattern[i])
+            return ClockText::BadFormat;
+    }
+    auto number = [&text](size_t at, size_t count) {
+        return static_cast<WORD>(std::stoi(text.substr(at, count)));
+    };
     SYSTEMTIME given = {};
-    given.wYear = static_cast<WORD>(year);
-    given.wMonth = static_cast<WORD>(month);
-    given.wDay = static_cast<WORD>(day);
-    given.wHour = static_cast<WORD>(hour);
-    given.wMinute = static_cast<WORD>(minute);
-    given.wSecond = static_cast<WORD>(second);
+    given.wYear = number(0, 4);
+    given.wMonth = number(5, 2);
+    given.wDay = number(8, 2);
+    given.wHour = number(11, 2);
+    given.wMinute = number(14, 2);
+    given.wSecond = number(17, 2);
     // The round trip rejects impossible dates and fills in the day of week.
     FILETIME file;
     if (!SystemTimeToFileTime(&given, &file) || !FileTimeToSystemTime(&file, &time))
-        return false;
-    return time.wYear == given.wYear && time.wMonth == given.wMonth && time.wDay == given.wDay;
+        return ClockText::NoSuchTime;
+    const bool same = time.wYear == given.wYear && time.wMonth == given.wMonth &&
+                      time.wDay == given.wDay && time.wHour == given.wHour &&
+                      time.wMinute == given.wMinute && time.wSecond == given.wSecond;
+    return same ? ClockText::Valid : ClockText::NoSuchTime;
 }
 
-int RunClock(int boardNo, const Arguments& args) {
+int RunClock(int boardNo, const Arguments& args, ConsoleBoardUi&) {
     SYSTEMTIME wanted = {};
     bool change = false;
     if (args.size() == 1 && args[0] == "--sync") {
         GetLocalTime(&wanted);
         change = true;
     } else if (args.size() == 2 && args[0] == "--set") {
-        if (!ParseClockText(args[1], wanted))
-            return UsageError(args[1] +
-                              ": 日時は \"YYYY-MM-DD hh:mm:ss\" の形で指定してください。");
+        switch (ParseClockText(args[1], wanted)) {
+            case ClockText::Valid:
+                break;
+            case ClockText::BadFormat:
+                return UsageError(args[1] +
+                                  ": 日時は \"YYYY-MM-DD hh:mm:ss\" の形で指定してください。");
+            case ClockText::NoSuchTime:
+                return UsageError(args[1] + ": そのような日時はありません。");
+        }
         change = true;
     } else if (!args.empty()) {
         return UsageError("clock に指定できるのは --sync か --set \"YYYY-MM-DD hh:mm:ss\" です。");
     }
     ConsoleBoard board;
-    if (const int opened = change ? OpenForChange(board, boardNo) : board.Open(boardNo);
+    if (const int opened = change ? board.OpenForChange(boardNo) : board.Open(boardNo);
         opened != kExitDone)
         return opened;
     if (change) {
         wanted.wMilliseconds = 0;
-        const bool set = SetIPTime(board.Handle(), &wanted) == 0;
-        RecordBoardChange(ClockSetChange(wanted), set ? kHistoryDone : kHistoryFailed);
-        if (!set)
+        if (!SetBoardClock(board.Handle(), wanted))
             return Failure("ボードの時計を設定できませんでした。");
     }
     SYSTEMTIME now = {};
-    if (GetIPTime(board.Handle(), &now) != 0)
-        return Failure("ボードの時計を読み出せませんでした。");
-    Out(ClockText(now) + "\n");
+    if (!ReadBoardClock(board.Handle(), now)) {
+        if (!change)
+            return Failure("ボードの時計を読み出せませんでした。");
+        // The clock was set: that is what was asked.
+        PrintText(ConsoleStream::Err, "ボードの時計を設定しました。設定後の時計は読み出せません"
+                                      "でした。\n");
+        return kExitDone;
+    }
+    Out(ClockString(now) + "\n");
     return kExitDone;
 }
 
-// A recovery record on this PC still has to complete a main-flash write on
-// the board with this address ("" when the board has no valid identity: any
-// record may be its cure): a reset now could leave it without boot code.
-bool FlashWriteUnfinished(const std::string& address) {
-    for (const std::string& path : FindRecoveryRecords()) {
-        RecoveryRecord record;
-        if (LoadRecoveryRecord(path, record) && (address.empty() || record.MacText() == address))
-            return true;
-    }
-    return false;
-}
-
-int RunReset(int boardNo, const Arguments& args) {
+int RunReset(int boardNo, const Arguments& args, ConsoleBoardUi&) {
     if (!args.empty())
         return UsageError("reset に指定できるオプションはありません。");
     ConsoleBoard board;
-    if (const int opened = board.Open(boardNo); opened != kExitDone)
+    if (const int opened = board.OpenForChange(boardNo); opened != kExitDone)
         return opened;
-    if (FlashWriteUnfinished(board.LearnHardwareAddress())) {
-        ShowFlashWriteUnfinishedOnExit();
+    const std::string& address = board.HardwareAddress();
+    if (!MayResetBoard(false, &address))
         return kExitFailed;
-    }
-    const bool reset = ResetIP(board.Number(), 1) == 0;
-    RecordBoardChange(kBoardResetChange, reset ? kHistoryDone : kHistoryFailed);
-    if (!reset)
-        return Failure("リセットに失敗しました");
-    return kExitDone;
+    return ResetBoard(board.Number()) ? kExitDone : kExitFailed;
 }
 
-int RunHistory(int boardNo, const Arguments& args) {
+int RunHistory(int boardNo, const Arguments& args, ConsoleBoardUi&) {
     if (!args.empty())
         return UsageError("history に指定できるのは --board N だけです。");
     for (const std::string& line : ReadBoardHistory(boardNo))

@@ -1,9 +1,9 @@
-// consoleboard.h - the board as the console program opens it: found as the
-// dialog finds it (or by its number), locked for this tool, opened, and
-// closed and unlocked again at the end.
+// consoleboard.h - the board as the console program opens it for one
+// command: found as the dialog finds it (or by its number), locked for this
+// tool, opened, and closed and unlocked again at the end.
 #pragma once
 
-#include "app/boardlock.h"
+#include "engine/boardlock.h"
 
 #include <string>
 
@@ -22,17 +22,20 @@ public:
     ConsoleBoard& operator=(const ConsoleBoard&) = delete;
 
     // Opens board boardNo, or the first attached one when it is negative.
-    // kExitDone, or the exit code after the reason has been printed.
+    // kExitDone, or the exit code after the reason has been told.
     int Open(int boardNo);
-    // Reads the product data copies to learn the hardware address that the
-    // history lines carry; "" when no copy is valid.
-    std::string LearnHardwareAddress();
+    // Opens the board for a command that changes it: the history lines need
+    // the board's hardware address, which is learnt from its product data.
+    int OpenForChange(int boardNo);
 
     int Handle() const { return m_hBoard; }
     int Number() const { return m_nBoardNo; }
+    // The hardware address learnt by OpenForChange ("" when none is valid).
+    const std::string& HardwareAddress() const { return m_address; }
 
 private:
     int m_hBoard = 0;
     int m_nBoardNo = -1;
+    std::string m_address;
     BoardLock m_lock;
 };

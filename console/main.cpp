@@ -3,6 +3,7 @@
 #include "console/commands.h"
 #include "console/consoleboard.h"
 #include "console/consoletext.h"
+#include "console/consoleui.h"
 
 #include <cstring>
 #include <shellapi.h>
@@ -11,7 +12,7 @@ namespace {
 
 struct Command {
     const char* name;
-    int (*run)(int boardNo, const Arguments& args);
+    int (*run)(int boardNo, const Arguments& args, ConsoleBoardUi& ui);
     const char* help;
 };
 
@@ -21,14 +22,16 @@ const Command kCommands[] = {
      "  ボード番号と品種、ボードと PC のファームウェアのバージョン、製品固有データの\n"
      "  2 つのコピーの状態、MAC アドレス、ボードの時計を表示します。\n"},
     {"show", RunShow,
-     "Tarnel2Cmd show [--json] [--board N]\n"
-     "  ボードのブート設定 (15 の設定) を NAME=VALUE で表示します。設定がない項目は\n"
-     "  NAME= です。--json では UTF-8 の JSON で表示します (ない項目は null)。\n"},
+     "Tarnel2Cmd show [--json] [--verbose] [--board N]\n"
+     "  ボードのブート設定 (15 の設定) を、set にそのまま渡せる NAME=VALUE の行で\n"
+     "  表示します。設定がない項目は NAME= です。--json では UTF-8 の JSON で表示します\n"
+     "  (ない項目は null)。--verbose は設定についての注記を標準エラーに出します。\n"},
     {"set", RunSet,
      "Tarnel2Cmd set NAME=VALUE... [--board N]\n"
      "  ブート設定を変更して書き込みます。例: set IPADR=192.168.0.5 PORT=30001\n"
      "  値はページと同じ規則 (アドレス、範囲、(TCPACT+TCPCON) <= 32) で確認し、\n"
-     "  1 つでも外れた場合は何も書き込みません。NAME= でその設定を削除します。\n"},
+     "  1 つでも外れた場合は何も書き込みません。NAME= でその設定を削除します。\n"
+     "  同じ NAME は 1 回だけ指定できます。\n"},
     {"export", RunExport,
      "Tarnel2Cmd export FILE [--board N]\n"
      "  ボードのブート設定を、書き込み時と同じ形でファイルに保存します。\n"},
@@ -37,16 +40,21 @@ const Command kCommands[] = {
      "  ファイルのブート設定をボードに書き込みます。書き込むとおりに読み戻せない\n"
      "  ファイルや、規則に外れた値を含むファイルは書き込みません。\n"},
     {"upgrade", RunUpgrade,
-     "Tarnel2Cmd upgrade [--yes | --no] [--board N]\n"
+     "Tarnel2Cmd upgrade [--yes | --no] [--apply-record MACアドレス] [--board N]\n"
      "  起動時と同じファームウェアの確認とアップグレードを行います。\n"
-     "  --yes はすべての確認に OK、--no はキャンセルで答えます (製品固有データの\n"
-     "  修復は行います)。指定がなくコンソールから答えられない場合はキャンセルです。\n"},
+     "  --yes はアップグレードの確認に OK、--no はキャンセルで答えます。指定がなく\n"
+     "  コンソールから答えられない場合はキャンセルです。製品固有データの修復と\n"
+     "  SPIブートイメージの更新は、確認なしに (--no でも) 行います。\n"
+     "  有効な製品固有データのないボードに復旧データを書き込むのは、その MAC アドレスを\n"
+     "  --apply-record 00-80-4C-12-34-56 のように指定したときだけです。\n"
+     "  インストールされたファームウェアファイルがない場合は 1 で終了します。\n"},
     {"clock", RunClock,
      "Tarnel2Cmd clock [--sync | --set \"YYYY-MM-DD hh:mm:ss\"] [--board N]\n"
      "  ボードの時計を表示します。--sync は PC の時刻に、--set は指定の日時に合わせます。\n"},
     {"reset", RunReset,
      "Tarnel2Cmd reset [--board N]\n"
-     "  ボードのシステムをリセットします。\n"},
+     "  ボードのシステムをリセットします。フラッシュメモリの書き込みが完了していない\n"
+     "  間は、リセットせずに 1 で終了します。\n"},
     {"history", RunHistory,
      "Tarnel2Cmd history [--board N]\n"
      "  ボードへの変更の履歴を表示します。\n"},
@@ -60,20 +68,56 @@ const char kUsage[] =
     "終了コード: 0 完了 / 1 ボードまたはライブラリの失敗 / 2 使い方または値の誤り /\n"
     "            3 ユーザーが拒否 / 4 他のツールがボードを使用中\n";
 
-// The arguments as code page 932 bytes, like every other text here.
-Arguments CommandLineArguments() {
-    Arguments args;
+// The arguments as code page 932 bytes, like every other text here, exactly
+// as typed: an argument with a character that code page 932 cannot hold (it
+// would be mapped to a look-alike) is refused, and `refused` names it.
+bool CommandLineArguments(Arguments& args, std::string& refused) {
     int count = 0;
     LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    for (int i = 1; wide != nullptr && i < count; ++i) {
-        const int size = WideCharToMultiByte(932, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
-        std::string arg(static_cast<size_t>(size > 0 ? size : 1), '\0');
-        WideCharToMultiByte(932, 0, wide[i], -1, &arg[0], size, nullptr, nullptr);
-        arg.resize(std::strlen(arg.c_str()));
+    bool exact = true;
+    for (int i = 1; wide != nullptr && i < count && exact; ++i) {
+        const int length = lstrlenW(wide[i]);
+        std::string arg;
+        if (length > 0) {
+            BOOL defaulted = FALSE;
+            const int size = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide[i], length,
+                                                 nullptr, 0, nullptr, &defaulted);
+            arg.assign(static_cast<size_t>(size > 0 ? size : 0), '\0');
+            if (size > 0)
+                WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide[i], length, &arg[0], size,
+                                    nullptr, &defaulted);
+            // The round trip must give back what was typed.
+            std::wstring back(static_cast<size_t>(length), L'\0');
+            const int backSize = MultiByteToWideChar(
+                932, 0, arg.data(), static_cast<int>(arg.size()), &back[0], length);
+            exact = size > 0 && !defaulted && backSize == length &&
+                    back == std::wstring(wide[i], static_cast<size_t>(length));
+            if (!exact) {
+                const int utf8 =
+                    WideCharToMultiByte(CP_UTF8, 0, wide[i], length, nullptr, 0, nullptr, nullptr);
+                refused.assign(static_cast<size_t>(utf8 > 0 ? utf8 : 0), '\0');
+                if (utf8 > 0)
+                    WideCharToMultiByte(CP_UTF8, 0, wide[i], length, &refused[0], utf8, nullptr,
+                                        nullptr);
+            }
+        }
         args.push_back(arg);
     }
     LocalFree(wide);
-    return args;
+    return exact;
+}
+
+// An option given twice, "" when none is.
+std::string RepeatedOption(const Arguments& args) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i].rfind("--", 0) != 0)
+            continue;
+        for (size_t j = i + 1; j < args.size(); ++j) {
+            if (args[j] == args[i])
+                return args[i];
+        }
+    }
+    return "";
 }
 
 // Takes "--board N" out of args; false (after the message) when N is not a
@@ -96,10 +140,22 @@ bool TakeBoardOption(Arguments& args, int& boardNo) {
     return true;
 }
 
+int UsageFailure(const std::string& text) {
+    PrintText(ConsoleStream::Err, text);
+    return kExitUsage;
+}
+
 } // namespace
 
 int main() {
-    Arguments args = CommandLineArguments();
+    Arguments args;
+    std::string refused;
+    if (!CommandLineArguments(args, refused)) {
+        PrintUtf8Text(ConsoleStream::Err, refused);
+        PrintText(ConsoleStream::Err, ": Shift-JIS (コードページ 932) で表せない文字があります。"
+                                      "入力したとおりに扱えないため、何もしません。\n");
+        return kExitUsage;
+    }
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "/?") {
         PrintText(args.empty() ? ConsoleStream::Err : ConsoleStream::Out, kUsage);
         return args.empty() ? kExitUsage : kExitDone;
@@ -110,15 +166,30 @@ int main() {
         if (name != command.name)
             continue;
         for (const std::string& arg : args) {
-            if (arg == "--help" || arg == "-h") {
-                PrintText(ConsoleStream::Out, command.help);
-                return kExitDone;
-            }
+            if (arg != "--help" && arg != "-h")
+                continue;
+            // Help alone; beside anything else it would hide that nothing was done.
+            if (args.size() != 1)
+                return UsageFailure(arg + " は単独で指定してください: Tarnel2Cmd " + name + " " +
+                                    arg + "\n");
+            PrintText(ConsoleStream::Out, command.help);
+            return kExitDone;
         }
+        const std::string repeated = RepeatedOption(args);
+        if (!repeated.empty())
+            return UsageFailure(repeated + " が 2 回以上指定されています。\n");
         int boardNo = -1;
         if (!TakeBoardOption(args, boardNo))
             return kExitUsage;
-        return command.run(boardNo, args);
+        // One face for every command: whatever the engine tells reaches stderr.
+        ConsoleBoardUi ui;
+        SetBoardUi(&ui);
+        int result = command.run(boardNo, args, ui);
+        SetBoardUi(nullptr);
+        // A failure the engine told is never an exit code of success.
+        if (result == kExitDone && ui.Errors() > 0)
+            result = kExitFailed;
+        return result;
     }
     PrintText(ConsoleStream::Err, name + ": そのようなコマンドはありません。\n" + kUsage);
     return kExitUsage;

@@ -2,8 +2,8 @@
 #include "console/settingsfields.h"
 
 #include "console/consoletext.h"
-#include "pages/addressrules.h"
-#include "pages/settingrules.h"
+#include "settings/addressrules.h"
+#include "settings/settingrules.h"
 #include "settings/settingssections.h"
 
 #include <cctype>
@@ -11,16 +11,21 @@
 
 namespace {
 
+constexpr long long kBeyond = 1LL << 40; // any magnitude past every range
+
 // Whole decimal numbers only: an optional minus and digits, nothing else.
+// Leading zeros are fine; a number too long to hold reads as one beyond
+// every range, so that it is refused as out of range, not as no number.
 bool ReadInteger(const std::string& text, long long& value) {
     size_t i = text.size() > 0 && text[0] == '-' ? 1 : 0;
-    if (i == text.size() || text.size() - i > 11)
+    if (i == text.size())
         return false;
     value = 0;
     for (; i < text.size(); ++i) {
         if (!std::isdigit(static_cast<unsigned char>(text[i])))
             return false;
-        value = value * 10 + (text[i] - '0');
+        if (value < kBeyond)
+            value = value * 10 + (text[i] - '0');
     }
     if (text[0] == '-')
         value = -value;
@@ -83,7 +88,8 @@ std::string SectionName(int section) {
     return keyword.substr(1, keyword.size() - 2);
 }
 
-std::string ApplySetting(NetworkSettings& settings, const std::string& assignment) {
+std::string ApplySetting(NetworkSettings& settings, const std::string& assignment,
+                         std::string* note) {
     const size_t equals = assignment.find('=');
     if (equals == std::string::npos || equals == 0)
         return assignment + ": NAME=VALUE の形で指定してください。";
@@ -104,14 +110,20 @@ std::string ApplySetting(NetworkSettings& settings, const std::string& assignmen
                    ": アドレスは 0～255 の数 4 つを . で区切って指定してください。";
         settings.*(fields.flag) = AddressRuleOf(section).PresenceFlag(octets);
         FormatAddress(octets, settings.*(fields.text), sizeof(settings.*(fields.text)));
+        if (settings.*(fields.flag) == 0 && note != nullptr)
+            *note = name + "=" + value + ": このアドレスは設定なしとして扱われるため、" + name +
+                    " の設定を削除します。";
         return "";
     }
     long long number = 0;
     const NumericRule* rule = FindNumericRule(section);
-    if (!ReadInteger(value, number) || number < INT32_MIN || number > INT32_MAX)
+    if (!ReadInteger(value, number))
         return name + "=" + value + ": 整数を指定してください。";
     if (rule != nullptr && !rule->Allows(number))
         return RangeMessage(name, value, *rule);
+    if (number < INT32_MIN || number > INT32_MAX)
+        return name + "=" + value + ": " + std::to_string(INT32_MIN) + "～" +
+               std::to_string(INT32_MAX) + " の整数を指定してください。";
     settings.*(fields.flag) = 1;
     settings.*(fields.number) = static_cast<int32_t>(number);
     return "";
@@ -135,11 +147,13 @@ std::string SettingsText(const NetworkSettings& settings) {
         text += SectionName(section) + "=";
         if (settings.*(kSectionFields[section].flag) != 0)
             text += ValueText(settings, section);
-        if (section == 0)
-            text += "\t# ページにない設定";
         text += "\n";
     }
     return text;
+}
+
+std::string SettingsNotes() {
+    return SectionName(0) + ": ページにない設定です。\n";
 }
 
 std::string SettingsJson(const NetworkSettings& settings) {

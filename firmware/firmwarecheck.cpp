@@ -2,8 +2,7 @@
 #include "firmware/firmwarecheck.h"
 
 #include "boardlib/lm800mul.h"
-#include "app/boardui.h"
-#include "app/tarnelapp.h"
+#include "engine/boardui.h"
 #include "firmware/firmwaremessages.h"
 #include "firmware/firmwarepause.h"
 #include "firmware/firmwarehistory.h"
@@ -42,12 +41,6 @@ DWORD WordAt(const BYTE* bytes, size_t offset) {
 }
 
 } // namespace
-
-void CTarnelApp::CheckAndUpgradeFirmware() {
-    FirmwareCheck check(m_hBoard, m_bBoardUpdated);
-    check.Run();
-    m_bFlashWriteUnfinished = check.LeftFlashUnfinished();
-}
 
 DWORD FirmwareVersionInfo::BoardWord() const {
     return WordAt(bytes, 4);
@@ -191,8 +184,11 @@ bool FirmwareCheck::CheckHeader(const char* path, DWORD boardVersion, const char
         ShowFirmwareErrorWith("%s のオープンに失敗しました。", path);
         return true;
     }
-    if (read != 0)
-        return true; // a missing file is not newer
+    if (read != 0) {
+        // A missing file is not newer.
+        m_missingFiles.push_back(path[0] != '\0' ? path : shownName);
+        return true;
+    }
     if (header.BoardType() != m_boardType) {
         ShowFirmwareErrorWith(mismatchFormat, shownName);
         return false;
@@ -352,7 +348,7 @@ void FirmwareCheck::UpdateSpiBootImages() {
         format = "%s%s";
     CString path;
     path.Format(format, driverFolder, kSpiBootFileName);
-    UpdateSpiBootImage(m_hBoard, path, kSpiBootImageAddress);
+    m_spiImagesWritten += UpdateSpiBootImage(m_hBoard, path, kSpiBootImageAddress) ? 1 : 0;
     path.Format(format, driverFolder, kSpiBoot2FileName);
-    UpdateSpiBootImage(m_hBoard, path, kSpiBoot2ImageAddress);
+    m_spiImagesWritten += UpdateSpiBootImage(m_hBoard, path, kSpiBoot2ImageAddress) ? 1 : 0;
 }

@@ -45,6 +45,11 @@ public:
     // A main-flash write began and was not verified (its recovery record is
     // still on the PC), or a record of this board is left unapplied.
     bool LeftFlashUnfinished() const { return m_bFlashUnfinished; }
+    // SPI boot images rewritten (they are brought up to date without a
+    // question, whatever the answers to the others).
+    int SpiImagesWritten() const { return m_spiImagesWritten; }
+    // Installed files looked for and not found.
+    const std::vector<std::string>& MissingInstalledFiles() const { return m_missingFiles; }
 
 private:
     // What comes after the boot ROM or command file part.
@@ -96,4 +101,6 @@ private:
     std::string m_blankRecordPath; // the record that waits for the boot ROM
     std::vector<ProductData> m_identities;
     bool m_bFlashUnfinished = false;
+    int m_spiImagesWritten = 0;
+    std::vector<std::string> m_missingFiles;
 };

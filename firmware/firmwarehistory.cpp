@@ -1,7 +1,7 @@
 // firmwarehistory.cpp - the firmware check's lines of the board history.
 #include "firmware/firmwarehistory.h"
 
-#include "app/boardhistory.h"
+#include "engine/boardhistory.h"
 #include "firmware/installedfiles.h"
 #include "firmware/productdata.h"
 #include "firmware/recoveryrecord.h"

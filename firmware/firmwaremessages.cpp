@@ -2,8 +2,8 @@
 #include "firmware/firmwaremessages.h"
 
 #include "afx/afxwin.h"
-#include "app/boardhistory.h"
-#include "app/boardui.h"
+#include "engine/boardhistory.h"
+#include "engine/boardui.h"
 
 void ShowFirmwareError(const char* text) {
     RecordBoardFailure(text);

@@ -1,6 +1,6 @@
 // firmwaremessages.h - the messages of firmware maintenance: errors with the
 // stop icon, questions where only OK goes ahead, and the two notices. They
-// reach the person through the current face (app/boardui.h); each error is
+// reach the person through the current face (engine/boardui.h); each error is
 // also a line of the board history.
 #pragma once
 

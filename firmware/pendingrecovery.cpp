@@ -3,6 +3,7 @@
 
 #include "afx/afxwin.h"
 #include "boardlib/lm800mul.h"
+#include "engine/boardui.h"
 #include "firmware/firmwarememory.h"
 #include "firmware/firmwaremessages.h"
 #include "firmware/flashwrite.h"
@@ -95,7 +96,9 @@ Owner OwnerOf(const RecoveryRecord& record, DWORD boardType, const ReconcileProd
     shown.identity = copies.m_main;
     CString question;
     question.Format(kRecoveryConfirmFormat, record.MacText().c_str(), shown.MacText().c_str());
-    return AskFirmwareQuestion(question) ? Owner::ThisBoard : Owner::Declined;
+    const int answer = CurrentBoardUi().ConfirmIdentity(question, record.MacText().c_str(),
+                                                        shown.MacText().c_str());
+    return answer == kBoardAnswerOk ? Owner::ThisBoard : Owner::Declined;
 }
 
 } // namespace
@@ -111,7 +114,8 @@ PendingRecovery CompletePendingRecovery(int hBoard, DWORD boardType,
         }
         switch (OwnerOf(record, boardType, copies)) {
             case Owner::OtherBoard:
-                ShowFirmwareErrorWith(kRecoveryOtherBoardFormat, path.c_str());
+                // Told and left alone: it is no failure of this board's work.
+                ShowFirmwareWarningWith(kRecoveryOtherBoardFormat, path.c_str());
                 continue;
             case Owner::Declined:
                 result.pending = true;

@@ -71,11 +71,11 @@ DWORD SpiImageLimit(DWORD spiAddress) {
     return 0;
 }
 
-void UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress) {
+bool UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress) {
     const int length = GetLocalFileLength(path);
     if (length == -1) {
         ShowFirmwareErrorWith("%s のオープンに失敗しました。", path ? path : "");
-        return;
+        return false;
     }
     // Rewriting past its region would erase the product data sector or the
     // other image: such a file is refused before anything is touched.
@@ -83,14 +83,14 @@ void UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress) {
     if (fileSize > SpiImageLimit(spiAddress)) {
         ShowFirmwareErrorWith("SPIブートファイル更新時　%s のサイズが書き込み領域を超えています。",
                               path);
-        return;
+        return false;
     }
     const DWORD regionSize = (fileSize + kSpiSectorSize - 1) & ~(kSpiSectorSize - 1);
 
     ImageBuffers buffers(regionSize, fileSize);
     if (!buffers.Ok()) {
         ShowFirmwareError("SPIブートファイル更新時　ワークメモリ確保に失敗しました。");
-        return;
+        return false;
     }
     // The file is read whole before anything is erased: a short read would
     // otherwise program erased bytes, and the read-back would agree.
@@ -100,22 +100,23 @@ void UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress) {
     file.Close();
     if (!whole) {
         ShowFirmwareErrorWith("%s のオープンに失敗しました。", path);
-        return;
+        return false;
     }
 
     if (SPIFLASH_open(hBoard) != 0) {
         ShowFirmwareError("SPIブートファイル更新時　SPIフラッシュオープンに失敗しました。");
-        return;
+        return false;
     }
     if (ReadSpiRegion(hBoard, spiAddress, buffers.Image(), regionSize) != 0) {
         ShowFirmwareError("SPIブートファイル更新時　SPIフラッシュリードに失敗しました。");
         SPIFLASH_close(hBoard);
-        return;
+        return false;
     }
     if (std::memcmp(buffers.Image(), buffers.File(), fileSize) == 0) {
         SPIFLASH_close(hBoard);
-        return;
+        return false;
     }
+    bool written = false;
     // The tail of the last sector keeps what the region held.
     std::memcpy(buffers.Image(), buffers.File(), fileSize);
     switch (WriteSpiRegion(hBoard, spiAddress, buffers.Image(), regionSize, buffers.ReadBack(),
@@ -128,7 +129,9 @@ void UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress) {
             break;
         case FlashWriteFailure::None:
             RecordSpiBootImageWritten(path);
+            written = true;
             break;
     }
     SPIFLASH_close(hBoard);
+    return written;
 }

@@ -21,5 +21,5 @@ DWORD SpiImageLimit(DWORD spiAddress);
 
 // Makes the SPI region at spiAddress hold the file at path; rewrites it only
 // when it differs. Every failure is reported by a message box and ends the
-// update of this file.
-void UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress);
+// update of this file. True when the region was rewritten and read back.
+bool UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress);

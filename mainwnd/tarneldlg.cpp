@@ -1,15 +1,12 @@
 // tarneldlg.cpp - the main dialog and the board clock panel.
 #include "mainwnd/tarneldlg.h"
 
-#include "boardlib/lm800mul.h"
-#include "app/boardhistory.h"
 #include "app/tarnelapp.h"
-#include "firmware/firmwaremessages.h"
+#include "engine/boardoperations.h"
+#include "engine/bootfilemessages.h"
 #include "mainwnd/aboutdlg.h"
-#include "mainwnd/bootfilemessages.h"
 #include "mainwnd/rtcclock.h"
 #include "res/resource.h"
-#include "settings/bootfilewrite.h"
 #include "settings/rzscript.h"
 
 namespace {
@@ -72,7 +69,7 @@ BOOL CTarnelDlg::OnInitDialog() {
 
     // A failed read leaves the record zeroed, so the panel shows 0:00:00.
     SYSTEMTIME boardTime = {};
-    RunOnBoard([&] { GetIPTime(theApp.m_hBoard, &boardTime); });
+    RunOnBoard([&] { ReadBoardClock(theApp.m_hBoard, boardTime); });
     ShowBoardTime(boardTime);
     SetTimer(kClockTimer, kClockInterval, nullptr);
 
@@ -158,36 +155,26 @@ void CTarnelDlg::OnWrite() {
     CPropertyPage* pPage = m_sheet.GetActivePage();
     if (pPage != nullptr)
         pPage->OnKillActive();
-    BootFileWrite write(*theApp.m_pScript, theApp.m_hBoard, kBootFile);
-    int result = 0;
     NetworkSettings readBack;
-    int readBackResult = -1;
+    SettingsWrite write;
     RunOnBoard([&] {
-        result = write.Write(theApp.m_settings);
-        if (result == 0)
-            readBackResult =
-                theApp.m_pScript->ReadSettings(theApp.m_hBoard, readBack, kBootFile, kOnBoard);
+        write = WriteBoardSettings(*theApp.m_pScript, theApp.m_hBoard, theApp.m_settings, readBack);
     });
-    if (result == 0) {
+    if (write.result == 0) {
         m_bBootFileUnread = FALSE;
         // The record becomes what the board now holds. Should the read back
         // fail, the record already is what was just written.
-        if (readBackResult == 0)
+        if (write.readBackResult == 0)
             theApp.m_settings = readBack;
     }
     // After a failed write the record keeps what the user meant to write, so
     // that Write again restores every section: the file may now be empty.
     if (pPage != nullptr)
         pPage->OnSetActive();
-    RecordBoardChange(kSettingsWrittenChange, result == 0 ? kHistoryDone : kHistoryFailed);
-    if (result == 0) {
-        ShowBootFileWritten();
+    TellSettingsWrite(write);
+    // A reset owed for a start-up upgrade is still owed after a failure.
+    if (write.result == 0)
         theApp.m_bBoardUpdated = TRUE;
-    } else {
-        // A reset owed for a start-up upgrade is still owed.
-        ShowBootFileWriteFailed();
-        ShowBootFileHoldsAfterFailure(write.Holds());
-    }
     GoOnAfterBoardWork();
 }
 
@@ -216,17 +203,11 @@ void CTarnelDlg::OnCancel() {
         return;
     }
     // A reset or power cut now could leave the board without boot code.
-    if (theApp.m_bFlashWriteUnfinished)
-        ShowFlashWriteUnfinishedOnExit();
-    else if (theApp.m_bBoardUpdated &&
-             AfxMessageBox("システムのリセットを行います。よろしいですか？",
-                           MB_OKCANCEL | MB_ICONQUESTION) == IDOK) {
+    if (MayResetBoard(theApp.m_bFlashWriteUnfinished != FALSE, nullptr) && theApp.m_bBoardUpdated &&
+        AfxMessageBox("システムのリセットを行います。よろしいですか？",
+                      MB_OKCANCEL | MB_ICONQUESTION) == IDOK) {
         CWaitCursor wait;
-        bool reset = false;
-        RunOnBoard([&] { reset = ResetIP(theApp.m_nBoardNo, 1) == 0; });
-        RecordBoardChange(kBoardResetChange, reset ? kHistoryDone : kHistoryFailed);
-        if (!reset)
-            AfxMessageBox("リセットに失敗しました", MB_OK);
+        RunOnBoard([&] { ResetBoard(theApp.m_nBoardNo); });
     }
     KillTimer(kClockTimer);
     CDialog::OnCancel();
@@ -245,7 +226,7 @@ void CTarnelDlg::OnTimer(UINT_PTR nIDEvent) {
         s_bFirstTick = FALSE;
         SYSTEMTIME boardTime = {};
         m_bReadingClock = TRUE;
-        RunOnBoard([&] { GetIPTime(theApp.m_hBoard, &boardTime); });
+        RunOnBoard([&] { ReadBoardClock(theApp.m_hBoard, boardTime); });
         m_bReadingClock = FALSE;
         SYSTEMTIME now;
         ::GetLocalTime(&now);
@@ -314,12 +295,10 @@ void CTarnelDlg::OnSetRtc() {
     record.wSecond = picked.wSecond;
     record.wMilliseconds = picked.wMilliseconds;
     const SYSTEMTIME requested = record;
-    int set = 0;
     RunOnBoard([&] {
-        set = SetIPTime(theApp.m_hBoard, &record);
-        GetIPTime(theApp.m_hBoard, &record);
+        SetBoardClock(theApp.m_hBoard, requested);
+        ReadBoardClock(theApp.m_hBoard, record);
     });
-    RecordBoardChange(ClockSetChange(requested), set == 0 ? kHistoryDone : kHistoryFailed);
     ShowBoardTime(record);
     UpdateData(FALSE);
     GoOnAfterBoardWork();

@@ -5,7 +5,7 @@
 
 #include "afx/afxcmn.h"
 #include "afx/afxwin.h"
-#include "app/boardthread.h"
+#include "engine/boardthread.h"
 #include "pages/tarnelsheet.h"
 
 class CTarnelDlg : public CDialog {

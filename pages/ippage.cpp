@@ -2,7 +2,7 @@
 #include "pages/ippage.h"
 
 #include "app/tarnelapp.h"
-#include "pages/addressrules.h"
+#include "settings/addressrules.h"
 #include "res/resource.h"
 #include "settings/rzscript.h"
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "afx/afxcmn.h"
-#include "pages/settingrules.h"
+#include "settings/settingrules.h"
 #include "settings/networksettings.h"
 
 #include <cstddef>

@@ -2,6 +2,7 @@
 // sees when the board cannot be reached, and the board being closed once.
 #include "app/tarnelapp.h"
 #include "boardlib/lm800mul.h"
+#include "engine/boardoperations.h"
 #include "testboard.h"
 #include "uidriver.h"
 #include "res/resource.h"

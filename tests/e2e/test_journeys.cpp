@@ -1,6 +1,7 @@
 // End to end: the real Tarnel2.exe, started as its own process with the
 // simulated LM800MUL.dll beside it, driven from outside as a user would.
 #include "installation.h"
+#include "firmware/recoveryrecord.h"
 #include "testboard.h"
 #include "uidriver.h"
 #include "res/resource.h"
@@ -124,6 +125,8 @@ std::string FileText(const std::string& path) {
     return text.str();
 }
 
+// Runs Tarnel2Cmd.exe with `arguments` (UTF-8, passed on as UTF-16 as a
+// command prompt would pass what is typed).
 ConsoleRun RunConsole(const std::string& arguments) {
     TempDir streams;
     const std::string outPath = streams.Path() + "\\out", errPath = streams.Path() + "\\err";
@@ -132,17 +135,18 @@ ConsoleRun RunConsole(const std::string& arguments) {
                              CREATE_ALWAYS, 0, nullptr);
     HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                              CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOA si = {};
+    STARTUPINFOW si = {};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = INVALID_HANDLE_VALUE;
     si.hStdOutput = out;
     si.hStdError = err;
-    std::string commandLine = "\"" + testboard::ExeDir() + "\\Tarnel2Cmd.exe\" " + arguments;
+    std::wstring commandLine =
+        Wide(("\"" + testboard::ExeDir() + "\\Tarnel2Cmd.exe\" " + arguments).c_str());
     PROCESS_INFORMATION pi = {};
     ConsoleRun run;
-    if (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                       testboard::ExeDir().c_str(), &si, &pi)) {
+    if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                       Wide(testboard::ExeDir().c_str()).c_str(), &si, &pi)) {
         WaitForSingleObject(pi.hProcess, kWait * 3);
         GetExitCodeProcess(pi.hProcess, &run.exitCode);
         CloseHandle(pi.hThread);
@@ -403,7 +407,6 @@ TEST_F(Journey, NoBoardAttached) {
     ExpectBoxAndAnswer(child, "[ EnumAttachIPDev ]\nＲＺユニットを認識できませんでした", IDOK);
     ExpectBoxAndAnswer(child, "通信環境が正しく設定されていません。\n終了します。", IDOK);
     EXPECT_EQ(child.Wait(kWait), 0u);
-    EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "OpenIPDev"), 0);
     EXPECT_EQ(CountFlashChanges(board.Dir()), 0);
 }
 
@@ -537,7 +540,20 @@ TEST_F(Journey, ABadValueExitsWithTwoAndLeavesTheFileAsItWas) {
         {"set IPADR=10.0.0.256", "IPADR=10.0.0.256: アドレスは 0～255 の数 4 つを . で区切って"},
         {"set TCPACT=30 TCPCON=10", "(TCPACT+TCPCON)が32を超えています。"},
         {"set UDPCNT=4 NOSUCH=1", "NOSUCH: そのような設定はありません。"},
-        {"clock --set \"2024-02-30 10:00:00\"", "日時は \"YYYY-MM-DD hh:mm:ss\" の形で"},
+        {"clock --set \"2024-02-30 10:00:00\"",
+         "2024-02-30 10:00:00: そのような日時はありません。"},
+        {"clock --set \"2023-+1-01 10:00:00\"", "日時は \"YYYY-MM-DD hh:mm:ss\" の形で"},
+        {"set PORT=2147483648", "PORT=2147483648: 1～65535 の整数を指定してください。"},
+        {"set PORT=30002 port=30003", "PORT が 2 回以上指定されています。"},
+        {"set PORT=30002 --help", "--help は単独で指定してください"},
+        {"upgrade --yes --yes", "--yes が 2 回以上指定されています。"},
+        {"export \"\"", "export には保存するファイルを 1 つ指定してください。"},
+        {"import nul", "nul: ファイルではありません (デバイス名です)。"},
+        // Typed characters that code page 932 would map to look-alikes.
+        {"set PORT=¹²³", "Shift-JIS (コードページ 932) で表せない文字があります。"},
+        {"set PÖRT=30050", "Shift-JIS (コードページ 932) で表せない文字があります。"},
+        {"export café.ini", "Shift-JIS (コードページ 932) で表せない文字があります。"},
+        {"info --board ²", "Shift-JIS (コードページ 932) で表せない文字があります。"},
     };
     for (const auto& c : cases) {
         ConsoleRun run = RunConsole(c.arguments);
@@ -547,7 +563,106 @@ TEST_F(Journey, ABadValueExitsWithTwoAndLeavesTheFileAsItWas) {
     EXPECT_EQ(BootIni(), kInitialBootIni);
     EXPECT_EQ(CountFlashChanges(board.Dir()), 0);
     EXPECT_EQ(simboard::CountTraceCalls(board.Dir(), "SetIPTime"), 0);
+    EXPECT_EQ(GetFileAttributesA((testboard::ExeDir() + "\\cafe.ini").c_str()),
+              INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(HistoryChanges().empty());
+}
+
+// Each command's failure reaches stderr with the dialog's words, and the
+// exit code says so.
+TEST_F(Journey, EveryCommandTellsItsFailureOnStderr) {
+    MakeFirmwareCurrent();
+    const struct {
+        const char* arguments;
+        const char* function; // fails with -1 on the listed calls
+        int nth[2];
+        DWORD exitCode;
+        const char* message;
+    } cases[] = {
+        {"info", "GetIPVersionInfo", {1, 0}, 1, "エラー: バージョン情報の取得に失敗しました。"},
+        {"show", "fmRead", {1, 0}, 1, "エラー: ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの読み出しに失敗しました。"},
+        {"export board.ini", "fmRead", {1, 0}, 1, "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの読み出しに失敗しました。"},
+        {"set PORT=30002", "fmWrite", {1, 2}, 1, "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに失敗しました！"},
+        {"upgrade --yes", "GetIPVersionInfo", {1, 0}, 1, "バージョン情報の取得に失敗しました。"},
+        {"clock --sync", "SetIPTime", {1, 0}, 1, "ボードの時計を設定できませんでした。"},
+        {"clock", "GetIPTime", {1, 0}, 1, "ボードの時計を読み出せませんでした。"},
+        {"reset", "ResetIP", {1, 0}, 1, "リセットに失敗しました"},
+        {"info --board 9",
+         "",
+         {0, 0},
+         1,
+         "ボード 9 は接続されていないか、番号が違います。最初に見つかったボードは 0 です。"},
+    };
+    for (const auto& c : cases) {
+        simboard::BoardConfig config = board.Config();
+        config.faults.clear();
+        board.SetConfig(config);
+        for (int nth : c.nth) {
+            if (nth > 0)
+                AddFault(c.function, nth, -1);
+        }
+        ConsoleRun run = RunConsole(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments << "\n" << run.err;
+        EXPECT_NE(run.err.find(AsRedirected(c.message)), std::string::npos) << c.arguments << "\n"
+                                                                            << run.err;
+    }
+    EXPECT_EQ(board.Config().resetCount, 0);
+}
+
+// An identity is never taken from a record by a yes to the upgrade, and a
+// record of another board stops nobody else's work.
+TEST_F(Journey, AnotherBoardsRecordIsLeftAloneAndAppliedOnlyByItsAddress) {
+    MakeFirmwareCurrent();
+    const uint8_t otherMac[6] = {0x00, 0x80, 0x4C, 0x65, 0x43, 0x21};
+    const std::vector<uint8_t> other = simboard::MakeProductData(0x200, otherMac);
+    RecoveryRecord record;
+    record.boardType = 0x200;
+    record.productAddress = simboard::ProductDataMainAddress(0x200);
+    std::copy(other.begin(), other.end(), record.identity.bytes);
+    ASSERT_TRUE(SaveRecoveryRecord(record));
+    const std::string path = RecoveryRecordPath(record.identity);
+
+    ConsoleRun healthy = RunConsole("upgrade --yes");
+    EXPECT_EQ(healthy.exitCode, 0u) << healthy.err;
+    EXPECT_NE(healthy.err.find(path), std::string::npos) << "where the record is";
+    ExpectProductDataIntact();
+
+    // Without a valid copy of its own identity, the board takes none unasked.
+    const std::vector<uint8_t> erased(256, 0xFF);
+    simboard::WriteMainFlash(board.Dir(), 0xC00, erased.data(), 256);
+    simboard::WriteSpiFlash(board.Dir(), 0xFC00, erased.data(), 256);
+    simboard::ClearTrace(board.Dir());
+    ConsoleRun blank = RunConsole("upgrade --yes");
+    EXPECT_EQ(blank.exitCode, 1u) << blank.err;
+    EXPECT_NE(blank.err.find("00-80-4C-65-43-21"), std::string::npos) << blank.err;
+    EXPECT_NE(blank.err.find("--apply-record 00-80-4C-65-43-21"), std::string::npos) << blank.err;
+    EXPECT_EQ(CountFlashChanges(board.Dir()), 0);
+    EXPECT_EQ(GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES, true)
+        << "the other board's record is not used up";
+    EXPECT_EQ(RunConsole("upgrade --yes --apply-record 00-80-4C-12-34-56").exitCode, 1u);
+    EXPECT_EQ(CountFlashChanges(board.Dir()), 0);
+
+    ConsoleRun applied = RunConsole("upgrade --yes --apply-record 00-80-4c-65-43-21");
+    EXPECT_EQ(applied.exitCode, 0u) << applied.err;
+    EXPECT_EQ(ReadMain(board.Dir(), 0xC00, 256), other);
+}
+
+TEST_F(Journey, TheHistoryKeepsLongLinesAndNulsWhole) {
+    const std::string longLine =
+        "2024-01-01 00:00:00\tboard 0\t-\t" + std::string(5000, 'a') + "\tdone";
+    const char withNul[] = "2024-01-01 00:00:01\tboard 0\t-\tx\0y\tdone";
+    const std::string nulLine(withNul, sizeof(withNul) - 1);
+    std::ofstream(HistoryPath(), std::ios::binary) << longLine << "\r\n" << nulLine << "\r\n";
+    EXPECT_EQ(RunConsole("history").out, longLine + "\n" + nulLine + "\n");
+}
+
+TEST_F(Journey, AnUpgradeWithoutTheInstalledFilesFails) {
+    DeleteFileA((installation.SystemDir() + "\\lm8boot.rom").c_str());
+    ConsoleRun run = RunConsole("upgrade --yes");
+    EXPECT_EQ(run.exitCode, 1u) << run.err;
+    EXPECT_NE(run.err.find(AsRedirected("インストールされたファームウェアファイルがありません")),
+              std::string::npos)
+        << run.err;
 }
 
 TEST_F(Journey, ConsoleUpgradeLeavesTheBoardAsTheDialogUpgradeWithOk) {

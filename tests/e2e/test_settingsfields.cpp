@@ -2,6 +2,8 @@
 // and the clock text.
 #include "console/commands.h"
 #include "console/settingsfields.h"
+#include "afx/afxwin.h"
+#include "uidriver.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +32,9 @@ TEST(ConsoleSettings, ValuesAreTakenOrRefusedByThePagesRules) {
         {"TCPLST=", true, 8, ""},
         {"NOSUCH=1", false, -1, nullptr},
         {"PORT", false, 4, nullptr},
+        {"PORT=000000000005", true, 4, "5"},
+        {"PORT=99999999999999999999", false, 4, nullptr},
+        {"Print=2147483648", false, 0, nullptr},
     };
     for (const auto& row : rows) {
         NetworkSettings settings = {};
@@ -42,9 +47,20 @@ TEST(ConsoleSettings, ValuesAreTakenOrRefusedByThePagesRules) {
         const std::string line = SectionName(row.section) + "=" + row.stored;
         const size_t at = shown.find(line);
         ASSERT_NE(at, std::string::npos) << row.assignment << "\n" << shown;
-        const char after = shown[at + line.size()];
-        EXPECT_TRUE(after == '\n' || after == '\t') << row.assignment;
+        EXPECT_EQ(shown[at + line.size()], '\n') << row.assignment;
     }
+}
+
+TEST(ConsoleSettings, AnAddressStoredAsAbsentIsSaid) {
+    NetworkSettings settings = {};
+    std::string note;
+    EXPECT_EQ(ApplySetting(settings, "IPADR=10.0.0.5", &note), "");
+    EXPECT_EQ(note, "");
+    EXPECT_EQ(ApplySetting(settings, "IPADR=0.0.0.0", &note), "");
+    EXPECT_EQ(settings.bIpAdr, 0);
+    EXPECT_EQ(
+        uitest::Utf8(AfxSjisToWide(note.c_str())),
+        "IPADR=0.0.0.0: このアドレスは設定なしとして扱われるため、IPADR の設定を削除します。");
 }
 
 TEST(ConsoleSettings, TheConnectionLimitCountsAnAbsentSettingAsEight) {
@@ -57,10 +73,49 @@ TEST(ConsoleSettings, TheConnectionLimitCountsAnAbsentSettingAsEight) {
 
 TEST(ConsoleClock, OnlyRealDatesInTheOneFormat) {
     SYSTEMTIME time = {};
-    ASSERT_TRUE(ParseClockText("2024-02-29 23:59:59", time));
+    ASSERT_EQ(ParseClockText("2024-02-29 23:59:59", time), ClockText::Valid);
     EXPECT_EQ(time.wDayOfWeek, 4); // a Thursday
-    EXPECT_FALSE(ParseClockText("2023-02-29 10:00:00", time));
-    EXPECT_FALSE(ParseClockText("2024-01-01 24:00:00", time));
-    EXPECT_FALSE(ParseClockText("2024-1-01 10:00:00", time));
-    EXPECT_FALSE(ParseClockText("2024-01-01 10:00:00x", time));
+    const struct {
+        const char* text;
+        ClockText parsed;
+    } rows[] = {
+        {"2023-02-29 10:00:00", ClockText::NoSuchTime},
+        {"2024-01-01 24:00:00", ClockText::NoSuchTime},
+        {"2024-01-01 10:60:00", ClockText::NoSuchTime},
+        {"2024-1-01 10:00:00", ClockText::BadFormat},
+        {"2024-01-01 10:00:00x", ClockText::BadFormat},
+        {"2023-+1-01 10:00:00", ClockText::BadFormat},
+        {"2023- 1-01 10:00:00", ClockText::BadFormat},
+        {"2023-01-01T10:00:00", ClockText::BadFormat},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ParseClockText(row.text, time), row.parsed) << row.text;
+}
+
+TEST(ConsoleImport, ARefusalNamesTheLineAndItsCause) {
+    const struct {
+        std::string file;
+        const char* refusal; // "" when the file goes to the board as it is
+    } rows[] = {
+        {"[IPADR]\r\n192.168.0.10\r\n[PORT]\r\n30001\r\n", ""},
+        {"", "ファイルが空です。"},
+        {std::string("[PORT]\r\n300\0"
+                     "01\r\n",
+                     16),
+         "2 行目: NUL 文字があります。"},
+        {"[PORT]\r\n30001\n", "2 行目「30001」: 行末が CR LF ではありません。"},
+        {"[PORT]\r\n30001", "2 行目「30001」: 最後の行に行末 (CR LF) がありません。"},
+        {"[PORT]\r\n0030001\r\n", "2 行目「0030001」: 書き込むと「30001」になります。"},
+        {"; note\r\n[PORT]\r\n30001\r\n", "1 行目「; note」: この行は読み込まれません。"},
+        {"[PORT]\r\n30001\r\n[NOSUCH]\r\n1\r\n", "3 行目「[NOSUCH]」: この行は読み込まれません。"},
+        {std::string(2048, ' '), "ファイルが大きすぎます。"},
+    };
+    for (const auto& row : rows) {
+        const std::string refusal = ImportRefusal(row.file);
+        if (row.refusal[0] == '\0')
+            EXPECT_EQ(refusal, "") << row.file;
+        else
+            EXPECT_EQ(AfxSjisToWide(refusal.c_str()).rfind(uitest::Wide(row.refusal), 0), 0u)
+                << row.file << " -> " << uitest::Utf8(AfxSjisToWide(refusal.c_str()));
+    }
 }

@@ -1,5 +1,5 @@
 // settingrules.cpp - the pages' rules for the values they store.
-#include "pages/settingrules.h"
+#include "settings/settingrules.h"
 
 const NumericRule kPortRule = {4, 1, 65535, 30000};
 const NumericRule kPortStrRule = {5, 1, 65535, 15000};

@@ -27,6 +27,17 @@ public:
     // Shows a message or asks a question (text in code page 932); returns
     // the button pressed.
     virtual int Message(BoardMessage kind, const char* text) = 0;
+    // Asks whether a recovery record may give this board the identity it
+    // holds, on a board that has no valid copy of its own; the question
+    // names both hardware addresses ("00-80-4C-12-34-56"). An answer to the
+    // upgrade's questions is no answer to this one, so a face may answer it
+    // otherwise; by default it is asked like any question.
+    virtual int ConfirmIdentity(const char* question, const char* recordAddress,
+                                const char* boardAddress) {
+        (void)recordAddress;
+        (void)boardAddress;
+        return Message(BoardMessage::Question, question);
+    }
     // The progress of an upgrade: opened at most once per check, then a line
     // of text and steps of the bar, then closed.
     virtual void ProgressOpen() = 0;

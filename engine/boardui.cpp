@@ -1,5 +1,5 @@
 // boardui.cpp - the face the engine talks to.
-#include "app/boardui.h"
+#include "engine/boardui.h"
 
 namespace {
 

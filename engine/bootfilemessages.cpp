@@ -1,7 +1,7 @@
 // bootfilemessages.cpp - the messages about the boot settings file.
-#include "mainwnd/bootfilemessages.h"
+#include "engine/bootfilemessages.h"
 
-#include "app/boardui.h"
+#include "engine/boardui.h"
 #include "settings/bootfilewrite.h"
 
 void ShowBootFileWritten() {

@@ -1,5 +1,5 @@
 // boardhistory.cpp - appending to and reading the board history.
-#include "app/boardhistory.h"
+#include "engine/boardhistory.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -105,15 +105,26 @@ std::vector<std::string> ReadBoardHistory(int boardNo) {
     FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
     if (file == nullptr)
         return lines;
-    const std::string board = "\t" + BoardField(boardNo) + "\t";
+    // The whole file, so that no line is split however long it is, nor cut
+    // at a stray NUL.
+    std::string text;
     char buffer[4096];
-    while (std::fgets(buffer, sizeof(buffer), file) != nullptr) {
-        std::string line = buffer;
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
+        text.append(buffer, n);
+    std::fclose(file);
+    const std::string board = "\t" + BoardField(boardNo) + "\t";
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        while (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (!line.empty() && (boardNo < 0 || line.find(board) != std::string::npos))
             lines.push_back(line);
     }
-    std::fclose(file);
     return lines;
 }

@@ -1,5 +1,5 @@
 // boardlock.cpp - the per-board named mutex and its holder's process id.
-#include "app/boardlock.h"
+#include "engine/boardlock.h"
 
 #include <string>
 

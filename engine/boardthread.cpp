@@ -1,5 +1,5 @@
 // boardthread.cpp - the board thread and the window thread's wait for it.
-#include "app/boardthread.h"
+#include "engine/boardthread.h"
 
 namespace {
 

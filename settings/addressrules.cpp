@@ -1,5 +1,5 @@
 // addressrules.cpp - the IP page's address rules.
-#include "pages/addressrules.h"
+#include "settings/addressrules.h"
 
 #include <cstdio>
 
