@@ -48,10 +48,12 @@ int main(int argc, char** argv) {
     // The keys may be a real installation's: never point them elsewhere.
     const std::string registered = RegisteredSystemDir();
     if (!registered.empty() && lstrcmpiA(registered.c_str(), systemDir.c_str()) != 0) {
-        std::fprintf(stderr,
-                     "demo_prepare: the registry already names the maker's system software in\n"
-                     "  %s\nA demo would replace that; nothing was changed.\n",
-                     registered.c_str());
+        std::fprintf(
+            stderr,
+            "demo_prepare: the registry already names the maker's system software in\n"
+            "  %s\nA demo would replace that; nothing was changed. The keys of an earlier demo\n"
+            "are removed with: reg delete HKLM\\SOFTWARE\\KORVANE\\RZ400SYS /reg:32 /f\n",
+            registered.c_str());
         return 1;
     }
 

@@ -106,7 +106,8 @@ installwin="C:\\$install"
 # The simulator guide's steps, each stopping the batch when it fails, with
 # the upgrade answered from the console before the dialog starts (so that
 # it opens straight to its main window).
-steps=$(sed -n '/^手順/,/^$/{/^  /p}' "$unpacked/$simdir/README-ja.txt" | tr -d '\r' |
+steps=$(tr -d '\r' < "$unpacked/$simdir/README-ja.txt" |
+    awk '/^手順/ { on = 1 } on && /^  / { print; seen = 1; next } seen { exit }' |
     sed -e 's/^  //' -e "s/<zip を展開したフォルダー>/${installwin//\\/\\\\}/")
 grep -qx 'Tarnel2' <<<"$steps" || fail "the simulator guide's steps do not start Tarnel2"
 {
@@ -114,9 +115,11 @@ grep -qx 'Tarnel2' <<<"$steps" || fail "the simulator guide's steps do not start
     n=0
     while read -r step; do
         n=$((n + 1))
-        [ "$step" = Tarnel2 ] && echo 'Tarnel2Cmd upgrade --yes || exit /b 90' &&
-            echo 'Tarnel2Cmd info || exit /b 91'
-        echo "$step || exit /b $n"
+        if [ "$step" = Tarnel2 ]; then
+            printf '%s\n' 'Tarnel2Cmd upgrade --yes' 'if errorlevel 1 exit /b 90'
+            printf '%s\n' 'Tarnel2Cmd info' 'if errorlevel 1 exit /b 91'
+        fi
+        printf '%s\n' "$step" "if errorlevel 1 exit /b $n"
     done <<<"$steps"
 } | sed 's/$/\r/' > "$WINEPREFIX/drive_c/try.bat"
 echo "steps:"
@@ -155,6 +158,9 @@ if kill -0 $batch 2>/dev/null; then
 fi
 wait $batch
 rc=$?
+if [ -n "$main" ] && xdotool getwindowname "$main" >/dev/null 2>&1; then
+    fail "the main dialog is still there after Escape"
+fi
 iconv -f CP932 -t UTF-8 "$work/try.out" 2>/dev/null | tr -d '\r' | sed 's/^/  | /'
 [ $rc -eq 0 ] || fail "the steps ended with exit code $rc (step $rc of the batch, 90/91: the upgrade)"
 echo "steps took $(($(date +%s) - start)) s"
