@@ -39,7 +39,7 @@ echo "package: $zip"
 
 # --- the zip as it is
 files=$(unzip -Z1 "$zip" | grep -v '/$')
-echo "$files" | sed 's/^/  /'
+sed 's/^/  /' <<<"$files"
 has() { grep -qixF "$1" <<<"$files"; }
 unpacked=$work/unpacked
 mkdir -p "$unpacked"
@@ -170,14 +170,15 @@ echo "steps took $(($(date +%s) - start)) s"
 out=$(iconv -f CP932 -t UTF-8 "$work/try.out" 2>/dev/null)
 [ "$(grep -c '^IPL (ボード): 0x00000100' <<<"$out")" -eq 1 ] || fail "info did not show the old boot ROM"
 grep -q '^IPL (ボード): 0x00000200' <<<"$out" || fail "info after the upgrade does not show the new boot ROM"
-history=$(ls "$WINEPREFIX"/drive_c/users/*/AppData/Local/Tarnel2/history.log 2>/dev/null | head -n 1)
-if [ -z "$history" ]; then
+shopt -s nullglob
+appdata=("$WINEPREFIX"/drive_c/users/*/AppData/Local/Tarnel2)
+if [ ${#appdata[@]} -eq 0 ] || [ ! -f "${appdata[0]}/history.log" ]; then
     fail "no %LOCALAPPDATA%\\Tarnel2\\history.log"
 else
-    echo "history.log: $(wc -l < "$history") lines"
+    echo "history.log: $(wc -l < "${appdata[0]}/history.log") lines"
+    records=("${appdata[0]}"/Recovery/*.rec "${appdata[0]}"/Recovery/*.spi)
+    [ ${#records[@]} -eq 0 ] || fail "recovery records left after a good upgrade: ${records[*]}"
 fi
-records=$(ls "$WINEPREFIX"/drive_c/users/*/AppData/Local/Tarnel2/Recovery/*.{rec,spi} 2>/dev/null)
-[ -z "$records" ] || fail "recovery records left after a good upgrade: $records"
 
 if [ $failures -ne 0 ]; then
     echo "package test: $failures failed"
