@@ -1,6 +1,7 @@
 // commands.cpp - the console program's commands over the board engine.
 #include "console/commands.h"
 
+#include "console/bootfilefindings.h"
 #include "console/consoleboard.h"
 #include "console/consoletext.h"
 #include "console/consoleui.h"
@@ -45,23 +46,57 @@ std::string ClockString(const SYSTEMTIME& t) {
     return text;
 }
 
-// Opens the board (for a change when `change`) and reads its boot settings:
-// kExitDone, or the exit code of what failed (its reason told).
+// Opens the board (for a change when `change`) and reads its boot settings,
+// and the file whole into `file`: kExitDone, or the exit code of what failed
+// (its reason told).
 int OpenAndReadSettings(ConsoleBoard& board, int boardNo, bool change, CRZScript& script,
-                        NetworkSettings& settings) {
+                        NetworkSettings& settings, BootFileImage& file) {
     const int opened = change ? board.OpenForChange(boardNo) : board.Open(boardNo);
     if (opened != kExitDone)
         return opened;
     // A file that exists but cannot be read is never overwritten unseen.
-    return ReadBoardSettings(script, board.Handle(), settings) == 0 ? kExitDone : kExitFailed;
+    return ReadBoardSettingsFile(script, board.Handle(), settings, file) == 0 ? kExitDone
+                                                                              : kExitFailed;
 }
 
 // Writes the record as the dialog's Write does and tells the result.
 int WriteSettings(const ConsoleBoard& board, CRZScript& script, const NetworkSettings& settings) {
     NetworkSettings readBack;
-    const SettingsWrite write = WriteBoardSettings(script, board.Handle(), settings, readBack);
+    const SettingsWrite write =
+        WriteBoardSettings(script, board.Handle(), board.HardwareAddress(), settings, readBack);
     TellSettingsWrite(write);
     return write.result == 0 ? kExitDone : kExitFailed;
+}
+
+// What of the board's file a rewrite would lose that the command did not
+// name (every section, when `named` is null).
+std::vector<BootFileFinding> UnnamedLosses(const BootFileImage& file,
+                                           const NetworkSettings& settings, const bool* named) {
+    std::vector<BootFileFinding> losses;
+    for (const BootFileFinding& finding : FindUncarriedContent(file.bytes, settings)) {
+        if (named == nullptr || finding.section < 0 || !named[finding.section])
+            losses.push_back(finding);
+    }
+    return losses;
+}
+
+void PrintLosses(const std::vector<BootFileFinding>& losses) {
+    for (const BootFileFinding& loss : losses)
+        PrintText(ConsoleStream::Err, "注意: " + loss.text + "\n");
+}
+
+// The sections on the board, not named by the command, that take part in
+// the TCP connection limit: "TCPACT=20".
+std::string LimitValuesOnBoard(const NetworkSettings& board, const bool* named) {
+    std::string values;
+    for (const int section : {7, 9}) {
+        const SectionFields& fields = kSectionFields[section];
+        if (named[section] || board.*(fields.flag) == 0)
+            continue;
+        values += (values.empty() ? "" : " ") + SectionName(section) + "=" +
+                  std::to_string(board.*(fields.number));
+    }
+    return values;
 }
 
 // File names are typed in code page 932 and reach the file functions in
@@ -240,9 +275,12 @@ int RunShow(int boardNo, const Arguments& args, ConsoleBoardUi&) {
     ConsoleBoard board;
     CRZScript script;
     NetworkSettings settings = {};
-    if (const int read = OpenAndReadSettings(board, boardNo, false, script, settings);
+    BootFileImage file;
+    if (const int read = OpenAndReadSettings(board, boardNo, false, script, settings, file);
         read != kExitDone)
         return read;
+    // What the values shown do not carry is said beside them, not among them.
+    PrintLosses(UnnamedLosses(file, settings, nullptr));
     if (verbose)
         PrintText(ConsoleStream::Err, SettingsNotes());
     if (json)
@@ -253,13 +291,15 @@ int RunShow(int boardNo, const Arguments& args, ConsoleBoardUi&) {
 }
 
 int RunSet(int boardNo, const Arguments& args, ConsoleBoardUi&) {
-    if (args.empty())
+    Arguments assignments = args;
+    const bool force = TakeFlag(assignments, "--force");
+    if (assignments.empty())
         return UsageError("set には NAME=VALUE を 1 つ以上指定してください。");
     // Every value is checked before the board is touched.
     NetworkSettings syntax = {};
     bool named[kSectionCount] = {};
     std::vector<std::string> notes;
-    for (const std::string& assignment : args) {
+    for (const std::string& assignment : assignments) {
         std::string note;
         const std::string broken = ApplySetting(syntax, assignment, &note);
         if (!broken.empty())
@@ -274,14 +314,32 @@ int RunSet(int boardNo, const Arguments& args, ConsoleBoardUi&) {
     ConsoleBoard board;
     CRZScript script;
     NetworkSettings settings = {};
-    if (const int read = OpenAndReadSettings(board, boardNo, true, script, settings);
+    BootFileImage file;
+    if (const int read = OpenAndReadSettings(board, boardNo, true, script, settings, file);
         read != kExitDone)
         return read;
-    for (const std::string& assignment : args)
+    // Only what is named changes: anything else the rewrite would change or
+    // drop is named, and nothing is written unless that is wanted.
+    const std::vector<BootFileFinding> losses = UnnamedLosses(file, settings, named);
+    if (!losses.empty() && !force) {
+        PrintText(ConsoleStream::Err, "ボードのｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙには、書き込むと変わるか失われる"
+                                      "内容があります。\n");
+        PrintLosses(losses);
+        return UsageError("指定していない設定は変えないため、書き込みません。このまま書き込む"
+                          "ときは --force を指定してください。");
+    }
+    const NetworkSettings onBoard = settings;
+    for (const std::string& assignment : assignments)
         ApplySetting(settings, assignment);
     const std::string limit = CheckConnectionLimit(settings);
-    if (!limit.empty())
-        return UsageError(limit);
+    if (!limit.empty()) {
+        const std::string values = LimitValuesOnBoard(onBoard, named);
+        return UsageError(values.empty() ? limit : limit + " (ボードの設定: " + values + ")");
+    }
+    if (!losses.empty()) {
+        PrintText(ConsoleStream::Err, "--force: 次の内容は書き込むと変わるか失われます。\n");
+        PrintLosses(losses);
+    }
     for (const std::string& note : notes)
         PrintText(ConsoleStream::Err, note + "\n");
     return WriteSettings(board, script, settings);
@@ -293,9 +351,14 @@ int RunExport(int boardNo, const Arguments& args, ConsoleBoardUi&) {
     ConsoleBoard board;
     CRZScript script;
     NetworkSettings settings = {};
-    if (const int read = OpenAndReadSettings(board, boardNo, false, script, settings);
+    BootFileImage file;
+    if (const int read = OpenAndReadSettings(board, boardNo, false, script, settings, file);
         read != kExitDone)
         return read;
+    // No file on the board makes no file on the PC: an empty one would be
+    // imported as an empty settings file, which the board did not have.
+    if (!file.exists)
+        return Failure("ボードにｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙがありません。" + args[0] + " は作りません。");
     char text[CRZScript::kTextBufferSize];
     const int length = script.FormatSettings(settings, text);
     if (!WriteLocalFile(args[0], std::string(text, static_cast<size_t>(length))))
