@@ -100,13 +100,13 @@ public:
             i = end;
         }
         if (unseen)
-            Add(m_section, label + "読み込まれない文字は書き込まれません。");
+            Add(-1, label + "読み込まれない文字は書き込まれません。");
     }
 
 private:
     void Word(const std::string& label, const std::string& word) {
         if (word[0] == ';' || word[0] == '#') {
-            Add(m_section, label + "コメントは書き込まれません。");
+            Add(-1, label + "コメントは書き込まれません。");
             return;
         }
         if (word[0] == '[') {

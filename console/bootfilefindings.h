@@ -11,7 +11,10 @@
 #include <vector>
 
 struct BootFileFinding {
-    int section;      // the section it belongs to, -1 when none
+    // The section whose value it is; -1 for what no value carries (a
+    // comment, text the reader skips, an unknown section), which a rewrite
+    // drops whatever is named.
+    int section;
     std::string text; // the line and what happens to it (code page 932)
 };
 

@@ -59,7 +59,8 @@ void ShowSettingsJournalNotSaved(const std::string& folder) {
 
 void ShowSettingsJournalNoIdentity() {
     ShowBoardMessage(BoardMessage::Error,
-                     "ボードの製品固有データが正しくないため、書き込み前のｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙを"
+                     "ボードの製品固有データが読み出せないか正しくないため、"
+                     "書き込み前のｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙを"
                      "このボードのものとしてPCに保存できません。\n"
                      "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙには書き込みませんでした。\n"
                      "ファームウェアの確認で製品固有データを修復してから書き込んで下さい。");
@@ -112,7 +113,7 @@ void ShowBootFileRecovery(BootFileRecovery recovery, const std::string& path) {
 }
 
 void ShowSettingsJournalsUnmatched(const std::vector<std::string>& paths) {
-    std::string text = "ボードの製品固有データが正しくないため、PCに残っている"
+    std::string text = "ボードの製品固有データが読み出せないか正しくないため、PCに残っている"
                        "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みの記録がこのボードのものか分かりません。\n"
                        "記録はそのまま残します:";
     for (const std::string& path : paths)
