@@ -712,7 +712,10 @@ TEST_F(Journey, ASettingsWriteCutShortIsMadeWholeByTheNextStartOfEitherProgram) 
                                   L"10.0.0.5");
                     ClickDlgButton(main, IDC_BUTTON_WRITE);
                     // A write that fails without a cut says so; Exit then ends it.
-                    if (child.Wait(3000) == STILL_ACTIVE) {
+                    const DWORD ended = child.Wait(3000);
+                    EXPECT_EQ(ended == STILL_ACTIVE ? 1u : ended,
+                              cut.putBackRefused ? 1u : 0xDEADu);
+                    if (ended == STILL_ACTIVE) {
                         MessageBoxInfo box;
                         while (WaitForMessageBox(box, 1500, child.Pid()))
                             AnswerMessageBox(box, IDOK);
@@ -725,6 +728,14 @@ TEST_F(Journey, ASettingsWriteCutShortIsMadeWholeByTheNextStartOfEitherProgram) 
                     EXPECT_EQ(run.exitCode, cut.putBackRefused ? 1u : 0xDEADu) << run.err;
                 }
                 EXPECT_TRUE(Exists(JournalPath())) << "the cut left no journal";
+                // The cut left the file whole only where the next start keeps it.
+                std::string cutFile;
+                const bool cutExists =
+                    simboard::ReadBoardFile(board.Dir(), "sys:\\boot.ini", cutFile);
+                EXPECT_EQ(cutExists && cutFile == (cut.keepsNew ? newText[int(writer)]
+                                                                : std::string(kInitialBootIni)),
+                          cut.keepsNew)
+                    << (cutExists ? cutFile : "<missing>");
 
                 config.powerCutInside = config.powerCutAfter = 0;
                 config.faults.clear();
