@@ -835,8 +835,21 @@ TEST_F(Journey, EveryCommandTellsItsFailureOnStderr) {
          {0, 0},
          1,
          "ボード 9 は接続されていないか、番号が違います。最初に見つかったボードは 0 です。"},
-        // Last: the file is left empty, and the next start takes up its journal.
+        // No identity to keep the journal by: nothing is written.
+        {"set PORT=30003",
+         "GetIPVersionInfo",
+         {1, 0},
+         1,
+         "ボードの製品固有データが読み出せないか正しくないため、"},
+        // Last: the file is left empty with its journal, which the next start
+        // fails to take up (its put-back does not open), so that set writes
+        // nothing.
         {"set PORT=30002", "fmWrite", {1, 2}, 1, "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに失敗しました！"},
+        {"set PORT=30004",
+         "fmOpen",
+         {3, 0},
+         1,
+         "中断したｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みがまだ元に戻っていません。"},
     };
     for (const auto& c : cases) {
         simboard::BoardConfig config = board.Config();
