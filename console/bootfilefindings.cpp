@@ -2,6 +2,7 @@
 // would write back.
 #include "console/bootfilefindings.h"
 
+#include "console/consoletext.h"
 #include "console/settingsfields.h"
 #include "settings/rzscript.h"
 #include "settings/settingssections.h"
@@ -24,21 +25,7 @@ bool IsPlainBlank(unsigned char c) {
 }
 
 std::string LineLabel(int number, const std::string& line) {
-    std::string shown = line;
-    while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r'))
-        shown.pop_back();
-    if (shown.size() > 60) {
-        size_t cut = 0;
-        while (cut < 60) {
-            const size_t next =
-                cut + (IsDBCSLeadByteEx(932, static_cast<BYTE>(shown[cut])) ? 2 : 1);
-            if (next > 60)
-                break;
-            cut = next;
-        }
-        shown = shown.substr(0, cut) + "…";
-    }
-    return std::to_string(number) + " 行目「" + shown + "」: ";
+    return std::to_string(number) + " 行目" + QuotedLine(line) + ": ";
 }
 
 int SectionOfHeader(const std::string& word) {

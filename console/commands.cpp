@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr size_t kShownLineBytes = 60; // of a file line quoted in a message
-
 void Out(const std::string& text) {
     PrintText(ConsoleStream::Out, text);
 }
@@ -169,24 +167,6 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// A file line as a message quotes it: without its line end, shortened on a
-// character boundary.
-std::string Quoted(const std::string& line) {
-    std::string shown = line;
-    while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r'))
-        shown.pop_back();
-    if (shown.size() <= kShownLineBytes)
-        return "「" + shown + "」";
-    size_t cut = 0;
-    while (cut < kShownLineBytes) {
-        const size_t next = cut + (IsDBCSLeadByteEx(932, static_cast<BYTE>(shown[cut])) ? 2 : 1);
-        if (next > kShownLineBytes)
-            break;
-        cut = next;
-    }
-    return "「" + shown.substr(0, cut) + "…」";
-}
-
 // Takes a flag that may stand anywhere among the arguments.
 bool TakeFlag(Arguments& args, const char* flag) {
     for (size_t i = 0; i < args.size(); ++i) {
@@ -213,7 +193,7 @@ std::string ImportRefusal(const std::string& bytes) {
     }
     // The reader takes no line without its end.
     if (bytes.back() != '\n')
-        return std::to_string(given.size()) + " 行目" + Quoted(given.back()) +
+        return std::to_string(given.size()) + " 行目" + QuotedLine(given.back()) +
                ": 最後の行に行末 (CR LF) がありません。";
     CRZScript script;
     NetworkSettings settings = {};
@@ -224,15 +204,15 @@ std::string ImportRefusal(const std::string& bytes) {
         return "設定を書き込む形にできません。";
     const std::vector<std::string> written = Lines(std::string(text, static_cast<size_t>(length)));
     for (size_t i = 0; i < given.size(); ++i) {
-        const std::string line = std::to_string(i + 1) + " 行目" + Quoted(given[i]) + ": ";
+        const std::string line = std::to_string(i + 1) + " 行目" + QuotedLine(given[i]) + ": ";
         if (i < written.size() && given[i] == written[i])
             continue;
         // Dropped: what follows it is written in its place.
         if (i >= written.size() || (i + 1 < given.size() && given[i + 1] == written[i]))
             return line + "この行は読み込まれません。";
-        if (Quoted(given[i]) == Quoted(written[i]))
+        if (QuotedLine(given[i]) == QuotedLine(written[i]))
             return line + "行末が CR LF ではありません。";
-        return line + "書き込むと" + Quoted(written[i]) + "になります。";
+        return line + "書き込むと" + QuotedLine(written[i]) + "になります。";
     }
     return "";
 }
