@@ -652,6 +652,7 @@ const SettingsCut kSettingsCuts[] = {
     {"inside the put-back of a refused write", true, 1, 0, 1, false, false},
     {"inside the put-back of a write cut part-way", true, 2, 0, 2, false, false},
     {"inside the write, no file before", false, 1, 0, 0, false, false},
+    {"inside the put-back's delete, no file before", false, 2, 0, 2, false, false},
     {"write and put-back refused, the file left empty", true, 0, 0, 1, true, false},
 };
 
@@ -770,6 +771,25 @@ TEST_F(Journey, ASettingsWriteCutShortIsMadeWholeByTheNextStartOfEitherProgram) 
                 lost += fileWhole ? 0 : 1;
             }
         }
+    }
+    // A second cut, inside the next start's put-back, leaves the journal for
+    // the start after it.
+    {
+        ++cases;
+        simboard::BoardConfig config = board.Config();
+        config.powerCutInside = 1;
+        board.SetConfig(config);
+        EXPECT_EQ(RunConsole("set PORT=30009").exitCode, 0xDEADu);
+        EXPECT_EQ(RunConsole("show").exitCode, 0xDEADu);
+        EXPECT_TRUE(Exists(JournalPath()));
+        config.powerCutInside = 0;
+        board.SetConfig(config);
+        const bool wasTold =
+            RunConsole("show").err.find(AsRedirected(kPutBackTold)) != std::string::npos;
+        const bool fileWhole = BootIni() == kInitialBootIni;
+        EXPECT_TRUE(wasTold && fileWhole && !Exists(JournalPath())) << BootIni();
+        whole += wasTold && fileWhole && !Exists(JournalPath()) ? 1 : 0;
+        lost += fileWhole ? 0 : 1;
     }
     std::printf("settings cuts: %d cases, %d whole, %d lost\n", cases, whole, lost);
     EXPECT_EQ(whole, cases);
