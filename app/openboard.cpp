@@ -2,6 +2,8 @@
 #include "app/tarnelapp.h"
 
 #include "engine/boardoperations.h"
+#include "engine/bootfilerecovery.h"
+#include "engine/settingsjournal.h"
 
 BOOL CTarnelApp::OpenBoard() {
     switch (OpenBoardLocked(-1, m_boardLock, m_nBoardNo, m_hBoard)) {
@@ -22,4 +24,11 @@ BOOL CTarnelApp::OpenBoard() {
 
 void CTarnelApp::CheckAndUpgradeFirmware() {
     m_bFlashWriteUnfinished = CheckBoardFirmware(m_hBoard, m_bBoardUpdated).unfinished;
+}
+
+void CTarnelApp::TakeUpSettingsJournal() {
+    if (FindSettingsJournals().empty())
+        return;
+    m_hardwareAddress = LearnHardwareAddress(m_hBoard);
+    RecoverBootFile(m_hBoard, m_hardwareAddress);
 }

@@ -43,6 +43,9 @@ BOOL CTarnelApp::InitInstance() {
     m_boardThread.Run([&] {
         // Declined or failed upgrades are reported inside; start-up goes on.
         CheckAndUpgradeFirmware();
+        // A settings write cut short in an earlier run is made whole before
+        // the settings are read, and the user is told.
+        TakeUpSettingsJournal();
 
         // A missing or unreadable file leaves the defaults the reader set.
         m_pScript->ReadSettings(m_hBoard, m_settings, 0, 0);

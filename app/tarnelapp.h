@@ -8,6 +8,8 @@
 #include "app/dialogboardui.h"
 #include "settings/networksettings.h"
 
+#include <string>
+
 class CRZScript;
 class CFlashChanger;
 
@@ -26,6 +28,9 @@ public:
     BOOL OpenBoard();
     // Brings the board's firmware up to date from the installed files.
     void CheckAndUpgradeFirmware();
+    // Makes the board's settings file whole from a journal an earlier write
+    // left on the PC, telling the user.
+    void TakeUpSettingsJournal();
 
     NetworkSettings m_settings;     // the one settings record of the process
     int m_hBoard;                   // board handle, 0 = none
@@ -35,6 +40,9 @@ public:
     // A main-flash write of the firmware check began and was not verified:
     // the board must not be reset or powered off before the tool completes it.
     BOOL m_bFlashWriteUnfinished;
+    // The board's hardware address, which names its settings journal; learnt
+    // at start when a journal is on the PC, else at the first Write.
+    std::string m_hardwareAddress;
     int m_nBoardNo;             // the opened board's number, -1 = none
     BOOL m_bBoardInUse;         // another tool holds the board: end quietly
     BoardLock m_boardLock;      // held until the board is closed

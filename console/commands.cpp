@@ -1,6 +1,7 @@
 // commands.cpp - the console program's commands over the board engine.
 #include "console/commands.h"
 
+#include "console/bootfilefindings.h"
 #include "console/consoleboard.h"
 #include "console/consoletext.h"
 #include "console/consoleui.h"
@@ -15,8 +16,6 @@
 #include <cstdio>
 
 namespace {
-
-constexpr size_t kShownLineBytes = 60; // of a file line quoted in a message
 
 void Out(const std::string& text) {
     PrintText(ConsoleStream::Out, text);
@@ -45,23 +44,57 @@ std::string ClockString(const SYSTEMTIME& t) {
     return text;
 }
 
-// Opens the board (for a change when `change`) and reads its boot settings:
-// kExitDone, or the exit code of what failed (its reason told).
+// Opens the board (for a change when `change`) and reads its boot settings,
+// and the file whole into `file`: kExitDone, or the exit code of what failed
+// (its reason told).
 int OpenAndReadSettings(ConsoleBoard& board, int boardNo, bool change, CRZScript& script,
-                        NetworkSettings& settings) {
+                        NetworkSettings& settings, BootFileImage& file) {
     const int opened = change ? board.OpenForChange(boardNo) : board.Open(boardNo);
     if (opened != kExitDone)
         return opened;
     // A file that exists but cannot be read is never overwritten unseen.
-    return ReadBoardSettings(script, board.Handle(), settings) == 0 ? kExitDone : kExitFailed;
+    return ReadBoardSettingsFile(script, board.Handle(), settings, file) == 0 ? kExitDone
+                                                                              : kExitFailed;
 }
 
 // Writes the record as the dialog's Write does and tells the result.
 int WriteSettings(const ConsoleBoard& board, CRZScript& script, const NetworkSettings& settings) {
     NetworkSettings readBack;
-    const SettingsWrite write = WriteBoardSettings(script, board.Handle(), settings, readBack);
+    const SettingsWrite write =
+        WriteBoardSettings(script, board.Handle(), board.HardwareAddress(), settings, readBack);
     TellSettingsWrite(write);
     return write.result == 0 ? kExitDone : kExitFailed;
+}
+
+// What of the board's file a rewrite would lose that the command did not
+// name (every section, when `named` is null).
+std::vector<BootFileFinding> UnnamedLosses(const BootFileImage& file,
+                                           const NetworkSettings& settings, const bool* named) {
+    std::vector<BootFileFinding> losses;
+    for (const BootFileFinding& finding : FindUncarriedContent(file.bytes, settings)) {
+        if (named == nullptr || finding.section < 0 || !named[finding.section])
+            losses.push_back(finding);
+    }
+    return losses;
+}
+
+void PrintLosses(const std::vector<BootFileFinding>& losses) {
+    for (const BootFileFinding& loss : losses)
+        PrintText(ConsoleStream::Err, "注意: " + loss.text + "\n");
+}
+
+// The sections on the board, not named by the command, that take part in
+// the TCP connection limit: "TCPACT=20".
+std::string LimitValuesOnBoard(const NetworkSettings& board, const bool* named) {
+    std::string values;
+    for (const int section : {7, 9}) {
+        const SectionFields& fields = kSectionFields[section];
+        if (named[section] || board.*(fields.flag) == 0)
+            continue;
+        values += (values.empty() ? "" : " ") + SectionName(section) + "=" +
+                  std::to_string(board.*(fields.number));
+    }
+    return values;
 }
 
 // File names are typed in code page 932 and reach the file functions in
@@ -134,24 +167,6 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// A file line as a message quotes it: without its line end, shortened on a
-// character boundary.
-std::string Quoted(const std::string& line) {
-    std::string shown = line;
-    while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r'))
-        shown.pop_back();
-    if (shown.size() <= kShownLineBytes)
-        return "「" + shown + "」";
-    size_t cut = 0;
-    while (cut < kShownLineBytes) {
-        const size_t next = cut + (IsDBCSLeadByteEx(932, static_cast<BYTE>(shown[cut])) ? 2 : 1);
-        if (next > kShownLineBytes)
-            break;
-        cut = next;
-    }
-    return "「" + shown.substr(0, cut) + "…」";
-}
-
 // Takes a flag that may stand anywhere among the arguments.
 bool TakeFlag(Arguments& args, const char* flag) {
     for (size_t i = 0; i < args.size(); ++i) {
@@ -178,7 +193,7 @@ std::string ImportRefusal(const std::string& bytes) {
     }
     // The reader takes no line without its end.
     if (bytes.back() != '\n')
-        return std::to_string(given.size()) + " 行目" + Quoted(given.back()) +
+        return std::to_string(given.size()) + " 行目" + QuotedLine(given.back()) +
                ": 最後の行に行末 (CR LF) がありません。";
     CRZScript script;
     NetworkSettings settings = {};
@@ -189,15 +204,15 @@ std::string ImportRefusal(const std::string& bytes) {
         return "設定を書き込む形にできません。";
     const std::vector<std::string> written = Lines(std::string(text, static_cast<size_t>(length)));
     for (size_t i = 0; i < given.size(); ++i) {
-        const std::string line = std::to_string(i + 1) + " 行目" + Quoted(given[i]) + ": ";
+        const std::string line = std::to_string(i + 1) + " 行目" + QuotedLine(given[i]) + ": ";
         if (i < written.size() && given[i] == written[i])
             continue;
         // Dropped: what follows it is written in its place.
         if (i >= written.size() || (i + 1 < given.size() && given[i + 1] == written[i]))
             return line + "この行は読み込まれません。";
-        if (Quoted(given[i]) == Quoted(written[i]))
+        if (QuotedLine(given[i]) == QuotedLine(written[i]))
             return line + "行末が CR LF ではありません。";
-        return line + "書き込むと" + Quoted(written[i]) + "になります。";
+        return line + "書き込むと" + QuotedLine(written[i]) + "になります。";
     }
     return "";
 }
@@ -240,9 +255,12 @@ int RunShow(int boardNo, const Arguments& args, ConsoleBoardUi&) {
     ConsoleBoard board;
     CRZScript script;
     NetworkSettings settings = {};
-    if (const int read = OpenAndReadSettings(board, boardNo, false, script, settings);
+    BootFileImage file;
+    if (const int read = OpenAndReadSettings(board, boardNo, false, script, settings, file);
         read != kExitDone)
         return read;
+    // What the values shown do not carry is said beside them, not among them.
+    PrintLosses(UnnamedLosses(file, settings, nullptr));
     if (verbose)
         PrintText(ConsoleStream::Err, SettingsNotes());
     if (json)
@@ -253,13 +271,15 @@ int RunShow(int boardNo, const Arguments& args, ConsoleBoardUi&) {
 }
 
 int RunSet(int boardNo, const Arguments& args, ConsoleBoardUi&) {
-    if (args.empty())
+    Arguments assignments = args;
+    const bool force = TakeFlag(assignments, "--force");
+    if (assignments.empty())
         return UsageError("set には NAME=VALUE を 1 つ以上指定してください。");
     // Every value is checked before the board is touched.
     NetworkSettings syntax = {};
     bool named[kSectionCount] = {};
     std::vector<std::string> notes;
-    for (const std::string& assignment : args) {
+    for (const std::string& assignment : assignments) {
         std::string note;
         const std::string broken = ApplySetting(syntax, assignment, &note);
         if (!broken.empty())
@@ -274,14 +294,32 @@ int RunSet(int boardNo, const Arguments& args, ConsoleBoardUi&) {
     ConsoleBoard board;
     CRZScript script;
     NetworkSettings settings = {};
-    if (const int read = OpenAndReadSettings(board, boardNo, true, script, settings);
+    BootFileImage file;
+    if (const int read = OpenAndReadSettings(board, boardNo, true, script, settings, file);
         read != kExitDone)
         return read;
-    for (const std::string& assignment : args)
+    // Only what is named changes: anything else the rewrite would change or
+    // drop is named, and nothing is written unless that is wanted.
+    const std::vector<BootFileFinding> losses = UnnamedLosses(file, settings, named);
+    if (!losses.empty() && !force) {
+        PrintText(ConsoleStream::Err, "ボードのｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙには、書き込むと変わるか失われる"
+                                      "内容があります。\n");
+        PrintLosses(losses);
+        return UsageError("指定していない設定は変えないため、書き込みません。このまま書き込む"
+                          "ときは --force を指定してください。");
+    }
+    const NetworkSettings onBoard = settings;
+    for (const std::string& assignment : assignments)
         ApplySetting(settings, assignment);
     const std::string limit = CheckConnectionLimit(settings);
-    if (!limit.empty())
-        return UsageError(limit);
+    if (!limit.empty()) {
+        const std::string values = LimitValuesOnBoard(onBoard, named);
+        return UsageError(values.empty() ? limit : limit + " (ボードの設定: " + values + ")");
+    }
+    if (!losses.empty()) {
+        PrintText(ConsoleStream::Err, "--force: 次の内容は書き込むと変わるか失われます。\n");
+        PrintLosses(losses);
+    }
     for (const std::string& note : notes)
         PrintText(ConsoleStream::Err, note + "\n");
     return WriteSettings(board, script, settings);
@@ -293,9 +331,14 @@ int RunExport(int boardNo, const Arguments& args, ConsoleBoardUi&) {
     ConsoleBoard board;
     CRZScript script;
     NetworkSettings settings = {};
-    if (const int read = OpenAndReadSettings(board, boardNo, false, script, settings);
+    BootFileImage file;
+    if (const int read = OpenAndReadSettings(board, boardNo, false, script, settings, file);
         read != kExitDone)
         return read;
+    // No file on the board makes no file on the PC: an empty one would be
+    // imported as an empty settings file, which the board did not have.
+    if (!file.exists)
+        return Failure("ボードにｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙがありません。" + args[0] + " は作りません。");
     char text[CRZScript::kTextBufferSize];
     const int length = script.FormatSettings(settings, text);
     if (!WriteLocalFile(args[0], std::string(text, static_cast<size_t>(length))))

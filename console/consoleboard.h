@@ -21,7 +21,8 @@ public:
     ConsoleBoard(const ConsoleBoard&) = delete;
     ConsoleBoard& operator=(const ConsoleBoard&) = delete;
 
-    // Opens board boardNo, or the first attached one when it is negative.
+    // Opens board boardNo, or the first attached one when it is negative,
+    // and makes its settings file whole from a journal an earlier run left.
     // kExitDone, or the exit code after the reason has been told.
     int Open(int boardNo);
     // Opens the board for a command that changes it: the history lines need
@@ -34,7 +35,11 @@ public:
     const std::string& HardwareAddress() const { return m_address; }
 
 private:
+    void LearnAddress();
+    void TakeUpSettingsJournal();
+
     int m_hBoard = 0;
+    bool m_addressLearnt = false;
     int m_nBoardNo = -1;
     std::string m_address;
     BoardLock m_lock;

@@ -75,3 +75,20 @@ std::string ReadConsoleLine() {
 std::string Utf8FromSystemText(const std::string& cp932) {
     return Narrow(CP_UTF8, Widen(932, cp932));
 }
+
+std::string QuotedLine(const std::string& line) {
+    constexpr size_t kShownBytes = 60;
+    std::string shown = line;
+    while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r'))
+        shown.pop_back();
+    if (shown.size() <= kShownBytes)
+        return "「" + shown + "」";
+    size_t cut = 0;
+    while (cut < kShownBytes) {
+        const size_t next = cut + (IsDBCSLeadByteEx(932, static_cast<BYTE>(shown[cut])) ? 2 : 1);
+        if (next > kShownBytes)
+            break;
+        cut = next;
+    }
+    return "「" + shown.substr(0, cut) + "…」";
+}

@@ -21,3 +21,7 @@ std::string ReadConsoleLine();
 
 // UTF-8 of code page 932 text.
 std::string Utf8FromSystemText(const std::string& cp932);
+
+// A line of a file as a message quotes it: 「text」 without its line end,
+// shortened on a character boundary.
+std::string QuotedLine(const std::string& line);

@@ -27,14 +27,18 @@ const Command kCommands[] = {
      "  表示します。設定がない項目は NAME= です。--json では UTF-8 の JSON で表示します\n"
      "  (ない項目は null)。--verbose は設定についての注記を標準エラーに出します。\n"},
     {"set", RunSet,
-     "Tarnel2Cmd set NAME=VALUE... [--board N]\n"
+     "Tarnel2Cmd set NAME=VALUE... [--force] [--board N]\n"
      "  ブート設定を変更して書き込みます。例: set IPADR=192.168.0.5 PORT=30001\n"
      "  値はページと同じ規則 (アドレス、範囲、(TCPACT+TCPCON) <= 32) で確認し、\n"
      "  1 つでも外れた場合は何も書き込みません。NAME= でその設定を削除します。\n"
-     "  同じ NAME は 1 回だけ指定できます。\n"},
+     "  同じ NAME は 1 回だけ指定できます。指定していない内容のうち書き込むと変わるか\n"
+     "  失われるもの (範囲外や数でない値、読み込まれない位置のセクション、知らない\n"
+     "  セクション、コメント) があれば、それを示して何も書き込みません。--force を\n"
+     "  指定すると、それを示したうえで書き込みます。\n"},
     {"export", RunExport,
      "Tarnel2Cmd export FILE [--board N]\n"
-     "  ボードのブート設定を、書き込み時と同じ形でファイルに保存します。\n"},
+     "  ボードのブート設定を、書き込み時と同じ形でファイルに保存します。\n"
+     "  ボードにシステムブートファイルがない場合は、ファイルを作らずに 1 で終了します。\n"},
     {"import", RunImport,
      "Tarnel2Cmd import FILE [--board N]\n"
      "  ファイルのブート設定をボードに書き込みます。書き込むとおりに読み戻せない\n"

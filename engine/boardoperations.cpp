@@ -5,6 +5,7 @@
 #include "engine/boardhistory.h"
 #include "engine/boardui.h"
 #include "engine/bootfilemessages.h"
+#include "engine/bootfilerecovery.h"
 #include "firmware/firmwarecheck.h"
 #include "firmware/firmwarehistory.h"
 #include "firmware/installedfiles.h"
@@ -12,6 +13,7 @@
 #include "firmware/recoveryrecord.h"
 #include "settings/rzscript.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -220,12 +222,40 @@ int ReadBoardSettings(CRZScript& script, int hBoard, NetworkSettings& settings) 
     return result;
 }
 
-SettingsWrite WriteBoardSettings(CRZScript& script, int hBoard, const NetworkSettings& settings,
-                                 NetworkSettings& readBack) {
-    BootFileWrite write(script, hBoard, kBootFile);
+int ReadBoardSettingsFile(CRZScript& script, int hBoard, NetworkSettings& settings,
+                          BootFileImage& file) {
+    ApplyDefaultSettings(settings);
+    if (!ReadWholeBoardFile(hBoard, "sys:\\boot.ini", file)) {
+        ShowBootFileReadFailed();
+        return -1;
+    }
+    // The reader takes no more than its buffer holds, as at every read.
+    const size_t read =
+        std::min(file.bytes.size(), static_cast<size_t>(CRZScript::kTextBufferSize));
+    if (read > 0)
+        script.ParseSettings(file.bytes.data(), static_cast<int>(read), settings);
+    return 0;
+}
+
+SettingsWrite WriteBoardSettings(CRZScript& script, int hBoard, const std::string& address,
+                                 const NetworkSettings& settings, NetworkSettings& readBack) {
     SettingsWrite done;
-    done.result = write.Write(settings);
-    done.holds = write.Holds();
+    done.holds = BootFileHolds::Previous;
+    done.journal = PendingSettingsJournal(address);
+    if (address.empty())
+        done.refusal = SettingsWriteRefusal::NoIdentity;
+    else if (!done.journal.empty())
+        done.refusal = SettingsWriteRefusal::JournalPending;
+    if (done.refusal == SettingsWriteRefusal::None) {
+        BootFileWrite write(script, hBoard, kBootFile);
+        PcSettingsJournal journal(address);
+        done.result = write.Write(settings, &journal);
+        done.holds = write.Holds();
+        if (done.result == BootFileWrite::kJournalNotSaved) {
+            done.refusal = SettingsWriteRefusal::JournalNotSaved;
+            done.journal = RecoveryFolder();
+        }
+    }
     if (done.result == 0)
         done.readBackResult = script.ReadSettings(hBoard, readBack, kBootFile, kOnBoard);
     RecordBoardChange(kSettingsWrittenChange, done.result == 0 ? kHistoryDone : kHistoryFailed);
@@ -233,6 +263,19 @@ SettingsWrite WriteBoardSettings(CRZScript& script, int hBoard, const NetworkSet
 }
 
 void TellSettingsWrite(const SettingsWrite& write) {
+    switch (write.refusal) {
+        case SettingsWriteRefusal::None:
+            break;
+        case SettingsWriteRefusal::NoIdentity:
+            ShowSettingsJournalNoIdentity();
+            return;
+        case SettingsWriteRefusal::JournalNotSaved:
+            ShowSettingsJournalNotSaved(write.journal);
+            return;
+        case SettingsWriteRefusal::JournalPending:
+            ShowSettingsJournalPending(write.journal);
+            return;
+    }
     if (write.result == 0) {
         ShowBootFileWritten();
         return;

@@ -84,18 +84,35 @@ bool ResetBoard(int boardNo);
 
 // Reads "sys:\boot.ini" into the record; 0, or the reader's failure (told).
 int ReadBoardSettings(CRZScript& script, int hBoard, NetworkSettings& settings);
+// Reads "sys:\boot.ini" whole into `file` as well, for a command that must
+// know what a rewrite would lose; 0, or -1 (told).
+int ReadBoardSettingsFile(CRZScript& script, int hBoard, NetworkSettings& settings,
+                          BootFileImage& file);
+
+// Why a settings write wrote nothing at all.
+enum class SettingsWriteRefusal {
+    None,
+    NoIdentity,      // no valid hardware address to keep the journal by
+    JournalNotSaved, // the journal could not be saved on the PC
+    JournalPending,  // a journal of an earlier write is not taken up yet
+};
 
 // A settings write: the guarded write, then the file read back.
 struct SettingsWrite {
     int result = -1; // 0 when the file holds the record's text
     BootFileHolds holds = BootFileHolds::Unknown;
     int readBackResult = -1;
+    SettingsWriteRefusal refusal = SettingsWriteRefusal::None;
+    std::string journal; // the journal's path or folder the refusal names
 };
 // Writes the record as the dialog's Write does and notes it in the history;
-// `readBack` gets the file as read back afterwards. Tells nothing: the
-// dialog shows the result only after its page shows the record again.
-SettingsWrite WriteBoardSettings(CRZScript& script, int hBoard, const NetworkSettings& settings,
-                                 NetworkSettings& readBack);
+// `readBack` gets the file as read back afterwards. The previous file and the
+// new text are kept in a journal on the PC, named by the board's hardware
+// address, from before the file is opened for writing until it settles
+// whole; without a journal nothing is written. Tells nothing: the dialog
+// shows the result only after its page shows the record again.
+SettingsWrite WriteBoardSettings(CRZScript& script, int hBoard, const std::string& address,
+                                 const NetworkSettings& settings, NetworkSettings& readBack);
 // Tells the result of a write: written, or failed and what the file now
 // holds.
 void TellSettingsWrite(const SettingsWrite& write);

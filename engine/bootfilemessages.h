@@ -3,6 +3,9 @@
 // Write replaces a file that could not be read.
 #pragma once
 
+#include <string>
+#include <vector>
+
 // Write succeeded (information icon) or failed (stop icon).
 void ShowBootFileWritten();
 void ShowBootFileWriteFailed();
@@ -17,3 +20,18 @@ void ShowBootFileReadFailed();
 // Asks before a Write replaces a file that could not be read; true only when
 // the user chose OK.
 bool AskWriteOverUnreadBootFile();
+
+// --- The settings journal ---
+
+// Why a Write wrote nothing: the journal could not be saved (`folder` is
+// where it was to go), the board has no identity to name it by, or a journal
+// of an earlier write is still pending (`path`).
+void ShowSettingsJournalNotSaved(const std::string& folder);
+void ShowSettingsJournalNoIdentity();
+void ShowSettingsJournalPending(const std::string& path);
+// What a start did with a journal it found for this board.
+enum class BootFileRecovery;
+void ShowBootFileRecovery(BootFileRecovery recovery, const std::string& path);
+// Journals on this PC that cannot be matched with a board that has no
+// valid identity; they are left where they are.
+void ShowSettingsJournalsUnmatched(const std::vector<std::string>& paths);

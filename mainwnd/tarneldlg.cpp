@@ -158,7 +158,10 @@ void CTarnelDlg::OnWrite() {
     NetworkSettings readBack;
     SettingsWrite write;
     RunOnBoard([&] {
-        write = WriteBoardSettings(*theApp.m_pScript, theApp.m_hBoard, theApp.m_settings, readBack);
+        if (theApp.m_hardwareAddress.empty())
+            theApp.m_hardwareAddress = LearnHardwareAddress(theApp.m_hBoard);
+        write = WriteBoardSettings(*theApp.m_pScript, theApp.m_hBoard, theApp.m_hardwareAddress,
+                                   theApp.m_settings, readBack);
     });
     if (write.result == 0) {
         m_bBootFileUnread = FALSE;

@@ -3,11 +3,7 @@
 
 #include "boardlib/lm800mul.h"
 
-#include <cstring>
-
 namespace {
-
-constexpr int kSize = CRZScript::kTextBufferSize;
 
 const char* BoardPath(int kind) {
     return kind == 1 ? "sys:\\safe.ini" : "sys:\\boot.ini";
@@ -15,88 +11,99 @@ const char* BoardPath(int kind) {
 
 } // namespace
 
-BootFileWrite::BootFileWrite(CRZScript& script, int handle, int kind)
-    : m_script(script), m_handle(handle), m_path(BoardPath(kind)) {}
-
-bool BootFileWrite::ReadBoardFile(char* text, int& length, bool& exists) {
-    length = 0;
-    exists = fmFindFile(m_handle, m_path) != 0;
-    if (!exists)
+bool ReadWholeBoardFile(int handle, const char* path, BootFileImage& image) {
+    image = BootFileImage();
+    image.exists = fmFindFile(handle, path) != 0;
+    if (!image.exists) {
+        image.known = true;
         return true;
-    const int file = fmOpen(m_handle, m_path, FM_MODE_READ);
+    }
+    const int file = fmOpen(handle, path, FM_MODE_READ);
     if (file == 0)
         return false;
-    const int size = fmGetFileSize(m_handle, file);
-    // A file the buffer cannot hold whole could not be put back as it was.
-    bool ok = size >= 0 && size < kSize;
+    const int size = fmGetFileSize(handle, file);
+    // A file too large to keep could not be put back as it was.
+    bool ok = size >= 0 && size <= kBootFileKeptSize;
+    std::string bytes(ok ? static_cast<size_t>(size) : 0, '\0');
     if (ok && size > 0)
-        ok = fmRead(m_handle, file, text, size) == 0;
-    ok = fmClose(m_handle, file) == 0 && ok;
-    if (ok)
-        length = size;
+        ok = fmRead(handle, file, &bytes[0], size) == 0;
+    ok = fmClose(handle, file) == 0 && ok;
+    if (ok) {
+        image.bytes = std::move(bytes);
+        image.known = true;
+    }
     return ok;
 }
 
-bool BootFileWrite::FileHolds(const char* text, int length) {
-    char now[kSize];
-    int nowLength = 0;
-    bool exists = false;
-    return ReadBoardFile(now, nowLength, exists) && exists && nowLength == length &&
-           std::memcmp(now, text, static_cast<size_t>(length)) == 0;
+BootFileWrite::BootFileWrite(CRZScript& script, int handle, int kind)
+    : m_script(script), m_handle(handle), m_path(BoardPath(kind)) {}
+
+bool BootFileWrite::Holds(const BootFileImage& image) {
+    BootFileImage now;
+    return ReadWholeBoardFile(m_handle, m_path, now) && now.exists == image.exists &&
+           (!image.exists || now.bytes == image.bytes);
 }
 
-int BootFileWrite::WriteBoardFile(const char* text, int length) {
+int BootFileWrite::WriteBoardFile(const std::string& text) {
     const int file = fmOpen(m_handle, m_path, FM_MODE_WRITE);
     if (file == 0)
         return -1;
-    const int written = fmWrite(m_handle, file, text, length);
+    const int written = fmWrite(m_handle, file, text.data(), static_cast<int>(text.size()));
     const int closed = fmClose(m_handle, file);
     if (written != 0)
         return written;
     if (closed != 0)
         return closed;
-    return FileHolds(text, length) ? 0 : -1;
+    BootFileImage wanted;
+    wanted.exists = true;
+    wanted.bytes = text;
+    return Holds(wanted) ? 0 : -1;
 }
 
-int BootFileWrite::Write(const NetworkSettings& settings) {
-    char previous[kSize];
-    int previousLength = 0;
-    bool existed = false;
-    const bool previousKnown = ReadBoardFile(previous, previousLength, existed);
-    char text[kSize];
-    const int length = m_script.FormatSettings(settings, text);
-    const int result = WriteBoardFile(text, length);
+int BootFileWrite::Write(const NetworkSettings& settings, BootFileJournal* journal) {
+    BootFileImage previous;
+    ReadWholeBoardFile(m_handle, m_path, previous);
+    char buffer[CRZScript::kTextBufferSize];
+    const std::string text(buffer, static_cast<size_t>(m_script.FormatSettings(settings, buffer)));
+    if (journal != nullptr && !journal->Save(previous, text)) {
+        m_holds = BootFileHolds::Previous;
+        return kJournalNotSaved;
+    }
+    const int result = WriteBoardFile(text);
     if (result == 0) {
         m_holds = BootFileHolds::NewSettings;
+        if (journal != nullptr)
+            journal->Remove();
         return 0;
     }
     // Tried once: a board that fails again is reported as it then is.
-    if (previousKnown)
-        PutBack(previous, previousLength, existed);
-    m_holds = Settle(previous, previousKnown ? previousLength : -1, existed, text, length);
+    if (previous.known)
+        Restore(previous);
+    m_holds = Settle(previous, text);
+    // Only a file left whole lets the journal go; the next start mends the rest.
+    if (journal != nullptr &&
+        (m_holds == BootFileHolds::Previous || m_holds == BootFileHolds::NewSettings))
+        journal->Remove();
     return result;
 }
 
-bool BootFileWrite::PutBack(const char* previous, int length, bool existed) {
-    if (existed)
-        return WriteBoardFile(previous, length) == 0;
-    return fmDelete(m_handle, m_path) == 0 || fmFindFile(m_handle, m_path) == 0;
+bool BootFileWrite::Restore(const BootFileImage& image) {
+    if (image.exists)
+        return WriteBoardFile(image.bytes) == 0;
+    if (fmFindFile(m_handle, m_path) != 0 && fmDelete(m_handle, m_path) != 0)
+        return false;
+    return fmFindFile(m_handle, m_path) == 0;
 }
 
-BootFileHolds BootFileWrite::Settle(const char* previous, int length, bool existed,
-                                    const char* text, int textLength) {
-    char now[kSize];
-    int nowLength = 0;
-    bool exists = false;
-    if (!ReadBoardFile(now, nowLength, exists))
+BootFileHolds BootFileWrite::Settle(const BootFileImage& previous, const std::string& text) {
+    BootFileImage now;
+    if (!ReadWholeBoardFile(m_handle, m_path, now))
         return BootFileHolds::Unknown;
-    if (length >= 0 && exists == existed && nowLength == length &&
-        std::memcmp(now, previous, static_cast<size_t>(length)) == 0)
+    if (previous.known && now.exists == previous.exists && now.bytes == previous.bytes)
         return BootFileHolds::Previous;
-    if (exists && nowLength == textLength &&
-        std::memcmp(now, text, static_cast<size_t>(textLength)) == 0)
+    if (now.exists && now.bytes == text)
         return BootFileHolds::NewSettings;
-    if (nowLength == 0)
+    if (now.bytes.empty())
         return BootFileHolds::Empty;
     return BootFileHolds::Unknown;
 }

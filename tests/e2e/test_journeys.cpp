@@ -1,6 +1,7 @@
 // End to end: the real Tarnel2.exe, started as its own process with the
 // simulated LM800MUL.dll beside it, driven from outside as a user would.
 #include "installation.h"
+#include "engine/settingsjournal.h"
 #include "firmware/recoveryrecord.h"
 #include "testboard.h"
 #include "uidriver.h"
@@ -208,6 +209,8 @@ class Journey : public ::testing::Test {
 protected:
     void SetUp() override {
         DeleteFileA(HistoryPath().c_str());
+        for (const std::string& journal : FindSettingsJournals())
+            DeleteFileA(journal.c_str());
         simboard::WriteBoardFile(board.Dir(), "sys:\\boot.ini", kInitialBootIni);
         simboard::ClearTrace(board.Dir());
         productData = simboard::MakeProductData(0x200, OldBoard().mac);
@@ -549,12 +552,14 @@ TEST_F(Journey, ABadValueExitsWithTwoAndLeavesTheFileAsItWas) {
         {"upgrade --yes --yes", "--yes が 2 回以上指定されています。"},
         {"export \"\"", "export には保存するファイルを 1 つ指定してください。"},
         {"import nul", "nul: ファイルではありません (デバイス名です)。"},
+        {"import empty.ini", "empty.ini: ファイルが空です。ボードには書き込みません。"},
         // Typed characters that code page 932 would map to look-alikes.
         {"set PORT=¹²³", "Shift-JIS (コードページ 932) で表せない文字があります。"},
         {"set PÖRT=30050", "Shift-JIS (コードページ 932) で表せない文字があります。"},
         {"export café.ini", "Shift-JIS (コードページ 932) で表せない文字があります。"},
         {"info --board ²", "Shift-JIS (コードページ 932) で表せない文字があります。"},
     };
+    std::ofstream(testboard::ExeDir() + "\\empty.ini", std::ios::binary).close();
     for (const auto& c : cases) {
         ConsoleRun run = RunConsole(c.arguments);
         EXPECT_EQ(run.exitCode, 2u) << c.arguments;
@@ -566,6 +571,265 @@ TEST_F(Journey, ABadValueExitsWithTwoAndLeavesTheFileAsItWas) {
     EXPECT_EQ(GetFileAttributesA((testboard::ExeDir() + "\\cafe.ini").c_str()),
               INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(HistoryChanges().empty());
+}
+
+// `set` changes only what it names: whatever else of the board's file the
+// rewrite would change or drop is named, and nothing is written without
+// --force. `show` marks the same on stderr and keeps stdout to lines `set`
+// takes.
+TEST_F(Journey, SetNamesWhatItWouldLoseAndWritesItOnlyWhenForced) {
+    MakeFirmwareCurrent();
+    const struct {
+        const char* kind;
+        std::string file;
+        const char* said;   // on stderr, by set and by show
+        const char* forced; // the file after set PORT=30009 --force
+    } cases[] = {
+        {"text where a number is due", "[PORT]\r\n30001\r\n[TCPACT]\r\nmany\r\n",
+         "TCPACT の値 many は、書き込むと TCPACT=0 になります。",
+         "[PORT]\r\n30009\r\n[TCPACT]\r\n0\r\n"},
+        {"a number beyond the page's range", "[PORT]\r\n30001\r\n[UDPCNT]\r\n99\r\n",
+         "ボードの値 UDPCNT=99: ", "[PORT]\r\n30009\r\n[UDPCNT]\r\n99\r\n"},
+        {"a number beyond any range", "[PORT]\r\n30001\r\n[RCVWB]\r\n99999999999\r\n",
+         "RCVWB の値 99999999999 は、書き込むと RCVWB=2147483647 になります。",
+         "[PORT]\r\n30009\r\n[RCVWB]\r\n2147483647\r\n"},
+        {"a section past the read limit",
+         "[PORT]\r\n30001\r\n" + std::string(2100, ' ') + "\r\n[UDPCNT]\r\n6\r\n",
+         "2049 バイト目以降の 82 バイトは読み込まれず、書き込まれません。", "[PORT]\r\n30009\r\n"},
+        {"an unknown section", "[PORT]\r\n30001\r\n[OPTION]\r\n7\r\n",
+         "3 行目「[OPTION]」: 知らないセクションです。", "[PORT]\r\n30009\r\n"},
+        {"a comment", "[PORT]\r\n30001\r\n;site-B\r\n",
+         "3 行目「;site-B」: コメントは書き込まれません。", "[PORT]\r\n30009\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        simboard::WriteBoardFile(board.Dir(), "sys:\\boot.ini", c.file);
+        ConsoleRun shown = RunConsole("show");
+        EXPECT_EQ(shown.exitCode, 0u);
+        EXPECT_NE(shown.err.find(AsRedirected(c.said)), std::string::npos) << shown.err;
+        EXPECT_EQ(shown.out.find(AsRedirected("注意")), std::string::npos) << shown.out;
+        ConsoleRun refused = RunConsole("set PORT=30009");
+        EXPECT_EQ(refused.exitCode, 2u);
+        EXPECT_NE(refused.err.find(AsRedirected(c.said)), std::string::npos) << refused.err;
+        EXPECT_NE(refused.err.find("--force"), std::string::npos) << refused.err;
+        EXPECT_EQ(BootIni(), c.file) << "byte for byte as it was";
+        ConsoleRun forced = RunConsole("set PORT=30009 --force");
+        EXPECT_EQ(forced.exitCode, 0u) << forced.err;
+        EXPECT_NE(forced.err.find(AsRedirected(c.said)), std::string::npos) << forced.err;
+        EXPECT_EQ(BootIni(), c.forced);
+    }
+    // A value the command names may be replaced without --force.
+    simboard::WriteBoardFile(board.Dir(), "sys:\\boot.ini",
+                             "[PORT]\r\n30001\r\n[UDPCNT]\r\n99\r\n");
+    EXPECT_EQ(RunConsole("set UDPCNT=6").exitCode, 0u);
+    EXPECT_EQ(BootIni(), "[PORT]\r\n30001\r\n[UDPCNT]\r\n6\r\n");
+    // The connection limit names the board's value that takes part.
+    simboard::WriteBoardFile(board.Dir(), "sys:\\boot.ini", "[TCPCON]\r\n20\r\n");
+    ConsoleRun limit = RunConsole("set TCPACT=20");
+    EXPECT_EQ(limit.exitCode, 2u);
+    EXPECT_NE(limit.err.find(
+                  AsRedirected("(TCPACT+TCPCON)が32を超えています。 (ボードの設定: TCPCON=20)")),
+              std::string::npos)
+        << limit.err;
+    EXPECT_EQ(BootIni(), "[TCPCON]\r\n20\r\n");
+}
+
+namespace {
+
+// A settings write cut short; every row leaves a journal behind.
+struct SettingsCut {
+    const char* name;
+    bool hadFile;
+    int cutInside, cutAfter; // the n-th flash change of the writing process
+    int firstWrite;          // fmWrite's first call fails: 0 no, 1 plainly, 2 part-way
+    bool putBackRefused;     // the put-back's open is refused too: the board stops answering
+    bool keepsNew;           // the next start finds the new text whole
+};
+
+const SettingsCut kSettingsCuts[] = {
+    {"inside the write", true, 1, 0, 0, false, false},
+    {"after the write, before its read-back", true, 0, 1, 0, false, true},
+    {"inside the put-back of a refused write", true, 1, 0, 1, false, false},
+    {"inside the put-back of a write cut part-way", true, 2, 0, 2, false, false},
+    {"inside the write, no file before", false, 1, 0, 0, false, false},
+    {"inside the put-back's delete, no file before", false, 2, 0, 2, false, false},
+    {"write and put-back refused, the file left empty", true, 0, 0, 1, true, false},
+};
+
+enum class Writer { Dialog, Set, Import };
+const char* const kWriterNames[] = {"dialog Write", "set", "import"};
+
+const char kPutBackTold[] =
+    "書き込み途中のｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙを、PCに保存しておいた書き込み前の内容に戻しました。";
+const char kFoundNewTold[] =
+    "ボードには新しい設定がすべて書き込まれていたため、そのままにしました。";
+
+std::string JournalPath() {
+    return SettingsJournalPath("00-80-4C-12-34-56");
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+} // namespace
+
+// A cut anywhere in a settings write, from either program, is made whole by
+// the next start of either program, which says so and leaves no journal.
+TEST_F(Journey, ASettingsWriteCutShortIsMadeWholeByTheNextStartOfEitherProgram) {
+    MakeFirmwareCurrent();
+    const std::string imported = "[IPADR]\r\n10.0.0.9\r\n[PORT]\r\n30009\r\n";
+    std::ofstream(testboard::ExeDir() + "\\cut.ini", std::ios::binary) << imported;
+    const std::string newText[] = {"[IPADR]\r\n10.0.0.5\r\n[PORT]\r\n30001\r\n",
+                                   "[IPADR]\r\n192.168.0.10\r\n[PORT]\r\n30009\r\n", imported};
+    int cases = 0, whole = 0, lost = 0;
+    for (const SettingsCut& cut : kSettingsCuts) {
+        for (const Writer writer : {Writer::Dialog, Writer::Set, Writer::Import}) {
+            for (const bool dialogStarts : {true, false}) {
+                SCOPED_TRACE(std::string(cut.name) + ", " + kWriterNames[int(writer)] + ", then " +
+                             (dialogStarts ? "the dialog" : "the console"));
+                ++cases;
+                if (cut.hadFile)
+                    simboard::WriteBoardFile(board.Dir(), "sys:\\boot.ini", kInitialBootIni);
+                else
+                    simboard::DeleteBoardFile(board.Dir(), "sys:\\boot.ini");
+                simboard::BoardConfig config = board.Config();
+                config.powerCutInside = cut.cutInside;
+                config.powerCutAfter = cut.cutAfter;
+                config.faults.clear();
+                if (cut.firstWrite > 0)
+                    config.faults.push_back({"fmWrite", 1, -1, cut.firstWrite == 2});
+                // The put-back's open: after the start-up read (not by import),
+                // the read before the write and the write's own.
+                if (cut.putBackRefused)
+                    config.faults.push_back({"fmOpen", writer == Writer::Import ? 3 : 4, 0});
+                board.SetConfig(config);
+
+                if (writer == Writer::Dialog) {
+                    Start();
+                    HWND main = WaitForMainDialog(child);
+                    ASSERT_NE(main, nullptr);
+                    TypeIpAddress(FindDescendant(main, IDC_IPADDRESS_IP, L"SysIPAddress32"),
+                                  L"10.0.0.5");
+                    ClickDlgButton(main, IDC_BUTTON_WRITE);
+                    // A write that fails without a cut says so; Exit then ends it.
+                    const DWORD ended = child.Wait(3000);
+                    EXPECT_EQ(ended == STILL_ACTIVE ? 1u : ended,
+                              cut.putBackRefused ? 1u : 0xDEADu);
+                    if (ended == STILL_ACTIVE) {
+                        MessageBoxInfo box;
+                        while (WaitForMessageBox(box, 1500, child.Pid()))
+                            AnswerMessageBox(box, IDOK);
+                        ClickDlgButton(main, IDC_BUTTON_EXIT);
+                        EXPECT_EQ(child.Wait(kWait), 0u);
+                    }
+                } else {
+                    ConsoleRun run =
+                        RunConsole(writer == Writer::Set ? "set PORT=30009" : "import cut.ini");
+                    EXPECT_EQ(run.exitCode, cut.putBackRefused ? 1u : 0xDEADu) << run.err;
+                }
+                EXPECT_TRUE(Exists(JournalPath())) << "the cut left no journal";
+                // The cut left the file whole only where the next start keeps it.
+                std::string cutFile;
+                const bool cutExists =
+                    simboard::ReadBoardFile(board.Dir(), "sys:\\boot.ini", cutFile);
+                EXPECT_EQ(cutExists && cutFile == (cut.keepsNew ? newText[int(writer)]
+                                                                : std::string(kInitialBootIni)),
+                          cut.keepsNew)
+                    << (cutExists ? cutFile : "<missing>");
+
+                config.powerCutInside = config.powerCutAfter = 0;
+                config.faults.clear();
+                board.SetConfig(config);
+                const char* told = cut.keepsNew ? kFoundNewTold : kPutBackTold;
+                bool wasTold = false;
+                if (dialogStarts) {
+                    Start();
+                    MessageBoxInfo box;
+                    ASSERT_TRUE(WaitForMessageBox(box, kWait, child.Pid()));
+                    wasTold = Utf8(box.text).find(told) != std::string::npos;
+                    EXPECT_TRUE(wasTold) << Utf8(box.text);
+                    ASSERT_TRUE(AnswerMessageBox(box, IDOK));
+                    HWND main = WaitForMainDialog(child);
+                    ASSERT_NE(main, nullptr);
+                    ExitExpectingNoQuestion(main);
+                } else {
+                    ConsoleRun run = RunConsole("show");
+                    EXPECT_EQ(run.exitCode, 0u) << run.err;
+                    wasTold = run.err.find(AsRedirected(told)) != std::string::npos;
+                    EXPECT_TRUE(wasTold) << run.err;
+                }
+
+                std::string file;
+                const bool exists = simboard::ReadBoardFile(board.Dir(), "sys:\\boot.ini", file);
+                const bool fileWhole =
+                    cut.keepsNew ? exists && file == newText[int(writer)]
+                                 : exists == cut.hadFile && (!exists || file == kInitialBootIni);
+                EXPECT_TRUE(fileWhole) << (exists ? file : "<missing>");
+                EXPECT_FALSE(Exists(JournalPath())) << "the journal is left";
+                whole += fileWhole && wasTold && !Exists(JournalPath()) ? 1 : 0;
+                lost += fileWhole ? 0 : 1;
+            }
+        }
+    }
+    // A second cut, inside the next start's put-back, leaves the journal for
+    // the start after it.
+    {
+        ++cases;
+        simboard::BoardConfig config = board.Config();
+        config.powerCutInside = 1;
+        board.SetConfig(config);
+        EXPECT_EQ(RunConsole("set PORT=30009").exitCode, 0xDEADu);
+        EXPECT_EQ(RunConsole("show").exitCode, 0xDEADu);
+        EXPECT_TRUE(Exists(JournalPath()));
+        config.powerCutInside = 0;
+        board.SetConfig(config);
+        const bool wasTold =
+            RunConsole("show").err.find(AsRedirected(kPutBackTold)) != std::string::npos;
+        const bool fileWhole = BootIni() == kInitialBootIni;
+        EXPECT_TRUE(wasTold && fileWhole && !Exists(JournalPath())) << BootIni();
+        whole += wasTold && fileWhole && !Exists(JournalPath()) ? 1 : 0;
+        lost += fileWhole ? 0 : 1;
+    }
+    std::printf("settings cuts: %d cases, %d whole, %d lost\n", cases, whole, lost);
+    EXPECT_EQ(whole, cases);
+
+    // Nothing writes the file while the journal cannot be saved, nor while a
+    // journal is pending that no start could take up.
+    CreateDirectoryA((JournalPath() + ".new").c_str(), nullptr);
+    ConsoleRun unsaved = RunConsole("set PORT=30010");
+    EXPECT_EQ(unsaved.exitCode, 1u);
+    EXPECT_NE(
+        unsaved.err.find(AsRedirected("書き込み前のｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙをPCに保存できませんでした。")),
+        std::string::npos)
+        << unsaved.err;
+    RemoveDirectoryA((JournalPath() + ".new").c_str());
+    EXPECT_EQ(BootIni(), kInitialBootIni);
+    // A journal cut short on the PC is not taken for whole: it is set aside.
+    std::ofstream(JournalPath(), std::ios::binary) << "TRNLINI1";
+    ConsoleRun aside = RunConsole("show");
+    EXPECT_NE(aside.err.find(AsRedirected("記録が壊れているため使いません。")), std::string::npos)
+        << aside.err;
+    EXPECT_FALSE(Exists(JournalPath()));
+    EXPECT_TRUE(Exists(JournalPath() + ".aside"));
+    DeleteFileA((JournalPath() + ".aside").c_str());
+    EXPECT_EQ(BootIni(), kInitialBootIni);
+}
+
+// Export and import on a board without a settings file leave it without one.
+TEST_F(Journey, ExportAndImportOnABoardWithoutTheFileLeaveItWithoutOne) {
+    MakeFirmwareCurrent();
+    simboard::DeleteBoardFile(board.Dir(), "sys:\\boot.ini");
+    const std::string exported = testboard::ExeDir() + "\\none.ini";
+    DeleteFileA(exported.c_str());
+    ConsoleRun run = RunConsole("export none.ini");
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_NE(run.err.find(AsRedirected("ボードにｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙがありません。")), std::string::npos)
+        << run.err;
+    EXPECT_EQ(GetFileAttributesA(exported.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(RunConsole("import none.ini").exitCode, 2u);
+    std::string content;
+    EXPECT_FALSE(simboard::ReadBoardFile(board.Dir(), "sys:\\boot.ini", content));
 }
 
 // Each command's failure reaches stderr with the dialog's words, and the
@@ -582,7 +846,6 @@ TEST_F(Journey, EveryCommandTellsItsFailureOnStderr) {
         {"info", "GetIPVersionInfo", {1, 0}, 1, "エラー: バージョン情報の取得に失敗しました。"},
         {"show", "fmRead", {1, 0}, 1, "エラー: ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの読み出しに失敗しました。"},
         {"export board.ini", "fmRead", {1, 0}, 1, "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの読み出しに失敗しました。"},
-        {"set PORT=30002", "fmWrite", {1, 2}, 1, "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに失敗しました！"},
         {"upgrade --yes", "GetIPVersionInfo", {1, 0}, 1, "バージョン情報の取得に失敗しました。"},
         {"clock --sync", "SetIPTime", {1, 0}, 1, "ボードの時計を設定できませんでした。"},
         {"clock", "GetIPTime", {1, 0}, 1, "ボードの時計を読み出せませんでした。"},
@@ -592,6 +855,21 @@ TEST_F(Journey, EveryCommandTellsItsFailureOnStderr) {
          {0, 0},
          1,
          "ボード 9 は接続されていないか、番号が違います。最初に見つかったボードは 0 です。"},
+        // No identity to keep the journal by: nothing is written.
+        {"set PORT=30003",
+         "GetIPVersionInfo",
+         {1, 0},
+         1,
+         "ボードの製品固有データが読み出せないか正しくないため、"},
+        // Last: the file is left empty with its journal, which the next start
+        // fails to take up (its put-back does not open), so that set writes
+        // nothing.
+        {"set PORT=30002", "fmWrite", {1, 2}, 1, "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに失敗しました！"},
+        {"set PORT=30004",
+         "fmOpen",
+         {3, 0},
+         1,
+         "中断したｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みがまだ元に戻っていません。"},
     };
     for (const auto& c : cases) {
         simboard::BoardConfig config = board.Config();

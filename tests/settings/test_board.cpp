@@ -272,7 +272,35 @@ TEST_F(BoardTest, WriteFailurePassesTheResultOnAndCloses) {
     EXPECT_TRUE(SameRecord(DefaultRecord(), back));
 }
 
-// A failed Write leaves the file as it was, or says exactly what it holds.
+namespace {
+
+// Keeps in memory what the guarded write hands its journal.
+class MemoryJournal : public BootFileJournal {
+public:
+    explicit MemoryJournal(bool saves) : m_saves(saves) {}
+    bool Save(const BootFileImage& previous, const std::string& text) override {
+        if (!m_saves)
+            return false;
+        kept = true;
+        this->previous = previous;
+        this->text = text;
+        return true;
+    }
+    void Remove() override { kept = false; }
+
+    bool kept = false;
+    BootFileImage previous;
+    std::string text;
+
+private:
+    bool m_saves;
+};
+
+} // namespace
+
+// A failed Write leaves the file as it was, or says exactly what it holds;
+// its journal goes only once the file is whole, and without a journal
+// nothing is written.
 TEST_F(BoardTest, AFailedGuardedWritePutsThePreviousFileBackOrSaysWhatTheFileHolds) {
     const std::string old = "[PORT]\r\n30001\r\n";
     const struct {
@@ -281,20 +309,45 @@ TEST_F(BoardTest, AFailedGuardedWritePutsThePreviousFileBackOrSaysWhatTheFileHol
         std::vector<simboard::Fault> faults; // fmOpen#1 and fmClose#1 read the file first
         BootFileHolds holds;
         std::string file;
+        bool journalKept;
+        bool journalSaves;
     } cases[] = {
-        {"write cut part-way", true, {{"fmWrite", 1, -1, true}}, BootFileHolds::Previous, old},
-        {"close fails", true, {{"fmClose", 2, -1, false}}, BootFileHolds::Previous, old},
-        {"no file before", false, {{"fmWrite", 1, -1, true}}, BootFileHolds::Previous, "<missing>"},
+        {"write cut part-way",
+         true,
+         {{"fmWrite", 1, -1, true}},
+         BootFileHolds::Previous,
+         old,
+         false,
+         true},
+        {"close fails",
+         true,
+         {{"fmClose", 2, -1, false}},
+         BootFileHolds::Previous,
+         old,
+         false,
+         true},
+        {"no file before",
+         false,
+         {{"fmWrite", 1, -1, true}},
+         BootFileHolds::Previous,
+         "<missing>",
+         false,
+         true},
         {"put-back does not open",
          true,
          {{"fmWrite", 1, -1, false}, {"fmOpen", 3, 0, false}},
          BootFileHolds::Empty,
-         ""},
+         "",
+         true,
+         true},
         {"put-back cut too",
          true,
          {{"fmWrite", 1, -1, true}, {"fmWrite", 2, -1, true}},
          BootFileHolds::Unknown,
-         "[PORT]\r"},
+         "[PORT]\r",
+         true,
+         true},
+        {"journal not saved", true, {}, BootFileHolds::Previous, old, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -307,9 +360,20 @@ TEST_F(BoardTest, AFailedGuardedWritePutsThePreviousFileBackOrSaysWhatTheFileHol
         config.faults = c.faults;
         ASSERT_TRUE(simboard::SaveConfig(Dir(), config));
         BootFileWrite write(m_script, m_handle, 0);
-        EXPECT_NE(write.Write(AllFlagsRecord()), 0);
+        MemoryJournal journal(c.journalSaves);
+        EXPECT_NE(write.Write(AllFlagsRecord(), &journal), 0);
         EXPECT_EQ(write.Holds(), c.holds);
         EXPECT_EQ(BoardFile(), c.file);
+        EXPECT_EQ(journal.kept, c.journalKept);
+        if (!c.journalSaves) {
+            EXPECT_EQ(simboard::CountTraceCalls(Dir(), "fmWrite"), 0);
+            continue;
+        }
+        // The journal held the file as it was before the write, and the text.
+        EXPECT_TRUE(journal.previous.known);
+        EXPECT_EQ(journal.previous.exists, c.hadFile);
+        EXPECT_EQ(journal.previous.bytes, c.hadFile ? old : "");
+        EXPECT_EQ(journal.text, kWorkedExample);
         config.faults.clear();
         ASSERT_TRUE(simboard::SaveConfig(Dir(), config));
         BootFileWrite again(m_script, m_handle, 0);

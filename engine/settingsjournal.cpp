@@ -1,0 +1,169 @@
+// settingsjournal.cpp - the settings journal's file: layout, checksum,
+// atomic save, load and removal.
+#include "engine/settingsjournal.h"
+
+#include "firmware/recoveryrecord.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace {
+
+// File layout, little-endian: the header, the previous file's bytes, then
+// the new text.
+constexpr char kMagic[8] = {'T', 'R', 'N', 'L', 'I', 'N', 'I', '1'};
+constexpr DWORD kPreviousKnown = 1;
+constexpr DWORD kPreviousExisted = 2;
+struct JournalHeader {
+    char magic[8];
+    DWORD flags;
+    DWORD previousSize;
+    DWORD textSize;
+    DWORD checksum; // CRC-32 of the whole file with this field 0
+};
+static_assert(sizeof(JournalHeader) == 24, "journal header layout");
+
+const char kJournalExtension[] = ".ini.journal";
+const char kAsideExtension[] = ".aside";
+
+DWORD Crc32(const void* data, size_t length, DWORD crc) {
+    const BYTE* bytes = static_cast<const BYTE*>(data);
+    crc = ~crc;
+    for (size_t i = 0; i < length; ++i) {
+        crc ^= bytes[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+DWORD JournalChecksum(const JournalHeader& header, const SettingsJournal& journal) {
+    JournalHeader unsummed = header;
+    unsummed.checksum = 0;
+    DWORD crc = Crc32(&unsummed, sizeof(unsummed), 0);
+    crc = Crc32(journal.previous.bytes.data(), journal.previous.bytes.size(), crc);
+    return Crc32(journal.text.data(), journal.text.size(), crc);
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+    DWORD written = 0;
+    return bytes.empty() ||
+           (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+            written == bytes.size());
+}
+
+bool ReadAll(HANDLE file, std::string& bytes, DWORD size) {
+    bytes.assign(size, '\0');
+    DWORD read = 0;
+    return size == 0 || (ReadFile(file, &bytes[0], size, &read, nullptr) && read == size);
+}
+
+bool EnsureFolder(const std::string& folder) {
+    const size_t slash = folder.find_last_of('\\');
+    if (slash != std::string::npos)
+        CreateDirectoryA(folder.substr(0, slash).c_str(), nullptr);
+    return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+} // namespace
+
+std::string SettingsJournalPath(const std::string& address) {
+    const std::string folder = RecoveryFolder();
+    if (address.empty() || folder.empty())
+        return "";
+    std::string name;
+    for (char c : address) {
+        if (c != '-')
+            name += c;
+    }
+    return folder + "\\" + name + kJournalExtension;
+}
+
+bool SaveSettingsJournal(const std::string& address, const SettingsJournal& journal) {
+    const std::string path = SettingsJournalPath(address);
+    if (path.empty() || !EnsureFolder(RecoveryFolder()))
+        return false;
+    JournalHeader header = {};
+    std::memcpy(header.magic, kMagic, sizeof(kMagic));
+    header.flags = (journal.previous.known ? kPreviousKnown : 0) |
+                   (journal.previous.exists ? kPreviousExisted : 0);
+    header.previousSize = static_cast<DWORD>(journal.previous.bytes.size());
+    header.textSize = static_cast<DWORD>(journal.text.size());
+    header.checksum = JournalChecksum(header, journal);
+
+    // Whole under the temporary name first, so that a cut leaves no journal
+    // or a whole one.
+    const std::string temporary = path + ".new";
+    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file, &header, sizeof(header), &written, nullptr) &&
+              written == sizeof(header) && WriteAll(file, journal.previous.bytes) &&
+              WriteAll(file, journal.text) && FlushFileBuffers(file);
+    CloseHandle(file);
+    ok = ok && MoveFileExA(temporary.c_str(), path.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok)
+        DeleteFileA(temporary.c_str());
+    return ok;
+}
+
+bool LoadSettingsJournal(const std::string& path, SettingsJournal& journal) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    JournalHeader header = {};
+    DWORD read = 0;
+    bool ok = ReadFile(file, &header, sizeof(header), &read, nullptr) && read == sizeof(header) &&
+              std::memcmp(header.magic, kMagic, sizeof(kMagic)) == 0 &&
+              header.previousSize <= static_cast<DWORD>(kBootFileKeptSize) &&
+              header.textSize <= static_cast<DWORD>(kBootFileKeptSize) &&
+              GetFileSize(file, nullptr) == sizeof(header) + header.previousSize + header.textSize;
+    ok = ok && ReadAll(file, journal.previous.bytes, header.previousSize) &&
+         ReadAll(file, journal.text, header.textSize);
+    CloseHandle(file);
+    journal.previous.known = (header.flags & kPreviousKnown) != 0;
+    journal.previous.exists = (header.flags & kPreviousExisted) != 0;
+    return ok && header.checksum == JournalChecksum(header, journal);
+}
+
+void RemoveSettingsJournal(const std::string& address) {
+    const std::string path = SettingsJournalPath(address);
+    if (!path.empty())
+        DeleteFileA(path.c_str());
+}
+
+std::vector<std::string> FindSettingsJournals() {
+    std::vector<std::string> paths;
+    const std::string folder = RecoveryFolder();
+    if (folder.empty())
+        return paths;
+    WIN32_FIND_DATAA found = {};
+    HANDLE search = FindFirstFileA((folder + "\\*" + kJournalExtension).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return paths;
+    const size_t extension = sizeof(kJournalExtension) - 1;
+    do {
+        const std::string name = found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && name.size() > extension &&
+            name.compare(name.size() - extension, extension, kJournalExtension) == 0)
+            paths.push_back(folder + "\\" + name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return paths;
+}
+
+std::string SetSettingsJournalAside(const std::string& path) {
+    for (int n = 1; n < 100; ++n) {
+        const std::string aside = path + (n == 1 ? "" : "." + std::to_string(n)) + kAsideExtension;
+        if (MoveFileExA(path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH))
+            return aside;
+        if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS)
+            break;
+    }
+    return "";
+}
