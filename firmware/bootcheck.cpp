@@ -44,9 +44,9 @@ std::string UnfinishedOnBoard(int hBoard) {
     const DWORD type = version.BoardType();
     ReconcileProductData copies(hBoard, type);
     copies.ReadCopies();
-    const ProductData* identity = copies.m_bMainValid ? &copies.m_main
+    const ProductData* identity = copies.m_bMainValid                               ? &copies.m_main
                                   : (HasSpiProductData(type) && copies.m_bSpiValid) ? &copies.m_spi
-                                                                                     : nullptr;
+                                                                                    : nullptr;
     if (identity == nullptr)
         return copies.m_bMainRead ? kNoIdentity : kUnreadable;
     bool blank = false;

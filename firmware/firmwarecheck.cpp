@@ -285,8 +285,8 @@ FirmwareCheck::Next FirmwareCheck::RewriteBootRom(ReconcileProductData& productD
     const bool imageRead = ReadWholeInstalledFile(m_romPath, image, kLargestImage);
     const DWORD productOffset = productData.MainAddress();
     bool coversIdentity = false;
-    for (DWORD i = productOffset; imageRead && i < productOffset + kProductDataSize && i < image.size();
-         ++i)
+    for (DWORD i = productOffset;
+         imageRead && i < productOffset + kProductDataSize && i < image.size(); ++i)
         coversIdentity = coversIdentity || image[i] != 0xFF;
     if (!imageRead || image.empty() || coversIdentity) {
         if (!imageRead || image.empty())

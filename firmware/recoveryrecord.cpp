@@ -115,7 +115,6 @@ bool EnsureFolder(const std::string& folder) {
     return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-
 std::string RecoveryRecord::MacText() const {
     char text[32];
     const BYTE* mac = identity.bytes + 32;
@@ -304,9 +303,9 @@ bool SaveSpiCopyRecord(const ProductData& block, const BYTE* sector) {
     if (path.empty() || !EnsureFolder(RecoveryFolder()))
         return false;
     const DWORD checksum = Crc32(sector, kSpiSectorSize, Crc32(block.bytes, kProductDataSize));
-    return ReplaceFileWhole(path, {{block.bytes, kProductDataSize},
-                                   {sector, kSpiSectorSize},
-                                   {&checksum, sizeof(checksum)}});
+    return ReplaceFileWhole(
+        path,
+        {{block.bytes, kProductDataSize}, {sector, kSpiSectorSize}, {&checksum, sizeof(checksum)}});
 }
 
 bool LoadSpiCopyRecord(const ProductData& identity, ProductData& block, std::vector<BYTE>& sector) {
@@ -326,7 +325,8 @@ bool LoadSpiCopyRecord(const ProductData& identity, ProductData& block, std::vec
               ReadAll(file, block.bytes, kProductDataSize) &&
               ReadAll(file, sector.data(), static_cast<DWORD>(sector.size())) &&
               ReadAll(file, &checksum, sizeof(checksum));
-    ok = ok && checksum == Crc32(sector.data(), sector.size(), Crc32(block.bytes, kProductDataSize));
+    ok =
+        ok && checksum == Crc32(sector.data(), sector.size(), Crc32(block.bytes, kProductDataSize));
     CloseHandle(file);
     return ok;
 }

@@ -97,7 +97,8 @@ RegionState Against(const UnfinishedWrite& write, DWORD size, DWORD sumAsNew, DW
 RegionState BootRomState(int hBoard, DWORD boardType, const UnfinishedWrite& write) {
     const DWORD size = std::max<DWORD>(write.newSize, write.oldSize < 0 ? 0 : write.oldSize);
     std::vector<BYTE> bytes(size + 1);
-    if (size == 0 || fmReadDataBuffer(hBoard, bytes.data(), 0, static_cast<int>((size + 1) / 2)) != 0)
+    if (size == 0 ||
+        fmReadDataBuffer(hBoard, bytes.data(), 0, static_cast<int>((size + 1) / 2)) != 0)
         return RegionState::Unreadable;
     const DWORD oldSize = write.oldSize < 0 ? 0 : static_cast<DWORD>(write.oldSize);
     return Against(write, write.newSize, BootRegionChecksum(bytes.data(), write.newSize, boardType),
@@ -193,10 +194,20 @@ std::vector<UnfinishedWrite> LoadUnfinishedWrites(const ProductData& identity) {
 
 bool AddUnfinishedWrite(const ProductData& identity, const UnfinishedWrite& write) {
     std::vector<UnfinishedWrite> writes = LoadUnfinishedWrites(identity);
+    UnfinishedWrite added = write;
     for (auto it = writes.begin(); it != writes.end();) {
-        it = SameRegion(*it, write.region, write.address) ? writes.erase(it) : it + 1;
+        if (!SameRegion(*it, write.region, write.address)) {
+            ++it;
+            continue;
+        }
+        // A write begun again over one left torn: what the region held
+        // before the first is still the image it may fall back to, not the
+        // torn bytes of now.
+        added.oldSize = it->oldSize;
+        added.oldSum = it->oldSum;
+        it = writes.erase(it);
     }
-    writes.push_back(write);
+    writes.push_back(added);
     return SaveWrites(identity, writes);
 }
 

@@ -37,8 +37,9 @@ DWORD BootRegionChecksum(const BYTE* bytes, DWORD size, DWORD boardType);
 // The entries of this identity's board (none when the file is missing or
 // not whole).
 std::vector<UnfinishedWrite> LoadUnfinishedWrites(const ProductData& identity);
-// Adds (or replaces) the entry for the same region; false when it could not
-// be saved whole, in which case nothing may be erased.
+// Adds (or replaces) the entry for the same region, keeping what an earlier
+// entry for it had replaced; false when it could not be saved whole, in which
+// case nothing may be erased.
 bool AddUnfinishedWrite(const ProductData& identity, const UnfinishedWrite& write);
 // Removes the entry for that region, and the file with the last entry.
 void RemoveUnfinishedWrite(const ProductData& identity, WriteRegion region, DWORD address);

@@ -350,12 +350,12 @@ TEST_F(CheckTest, Type300RestoresItsMainCopyAndNeverTouchesSpi) {
     EXPECT_EQ(MainProductData(), mainCopy);
     for (const auto& entry : run.trace)
         EXPECT_EQ(entry.function.rfind("SPIFLASH_", 0), std::string::npos) << entry.line;
-    EXPECT_EQ(run.CallsOf({"fmReadDataBuffer"}),
-              (std::vector<std::string>{"fmReadDataBuffer(0xC00, 128)=0",
-                                        "fmReadDataBuffer(0x0, 512)=0",
-                                        "fmReadDataBuffer(0x0, 32768)=0",
-                                        "fmReadDataBuffer(0x0, 32768)=0",   // and read back
-                                        "fmReadDataBuffer(0x0, 512)=0"})); // the boot ROM whole
+    EXPECT_EQ(
+        run.CallsOf({"fmReadDataBuffer"}),
+        (std::vector<std::string>{"fmReadDataBuffer(0xC00, 128)=0", "fmReadDataBuffer(0x0, 512)=0",
+                                  "fmReadDataBuffer(0x0, 32768)=0",
+                                  "fmReadDataBuffer(0x0, 32768)=0",  // and read back
+                                  "fmReadDataBuffer(0x0, 512)=0"})); // the boot ROM whole
 }
 
 TEST_F(CheckTest, Type201HasNoFileCheckNoQuestionNoWindowButItsSpiImagesAndRepair) {

@@ -160,8 +160,8 @@ TEST_F(FailureTest, DeleteFailingWhileTheFileIsThereIsStillReported) {
     CheckRun run = RunCheck(*board, {IDCANCEL, IDOK});
     EXPECT_EQ(run.BoxTexts(), (Texts{kIplQuestion, kCommandQuestionLong, kDeleteFailed}));
     // Looked for before the delete (to keep what it replaces) and after it.
-    EXPECT_EQ(run.CallsOf({"fmFindFile"}), (Texts{"fmFindFile(\"sys:\\RZSYS.BIN\")=1",
-                                                  "fmFindFile(\"sys:\\RZSYS.BIN\")=1"}));
+    EXPECT_EQ(run.CallsOf({"fmFindFile"}),
+              (Texts{"fmFindFile(\"sys:\\RZSYS.BIN\")=1", "fmFindFile(\"sys:\\RZSYS.BIN\")=1"}));
 }
 
 TEST_F(FailureTest, SpiProductDataReadFailuresAreReportedAndTheCheckGoesOn) {
