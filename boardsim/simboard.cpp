@@ -98,6 +98,12 @@ std::vector<uint8_t> MakeOldBootImage(uint32_t spiAddress) {
     return image;
 }
 
+std::vector<uint8_t> MakeOldBootRom() {
+    std::vector<uint8_t> image = MakeOldBootImage(0);
+    std::memcpy(image.data(), "OLD BOOT ROM", 12);
+    return image;
+}
+
 bool CreateBoard(const std::string& dir, const CreateOptions& options) {
     const std::string windowsDir = ToWindowsPath(dir);
     if (!MakeDirectories(windowsDir) || !MakeDirectories(JoinPath(windowsDir, kSysFolderName)))
@@ -115,6 +121,13 @@ bool CreateBoard(const std::string& dir, const CreateOptions& options) {
     if (!main.CreateErased() ||
         !main.WriteRaw(ProductDataMainAddress(options.boardType), product.data(), kProductDataSize))
         return false;
+    // The types that boot from main flash have boot code there, below the
+    // product data.
+    if (options.boardType != 0x201) {
+        const std::vector<uint8_t> rom = MakeOldBootRom();
+        if (!main.WriteRaw(0, rom.data(), static_cast<uint32_t>(rom.size())))
+            return false;
+    }
 
     FlashImage spi = SpiFlashOf(windowsDir, config.spiSize);
     if (!spi.CreateErased())

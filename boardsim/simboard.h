@@ -146,6 +146,9 @@ bool ProductDataLooksValid(uint32_t boardType, const uint8_t* block256);
 // The recognisable old SPI boot image that a new board holds at SPI address
 // 0 or 0x10000 (types 0x200 and 0x201).
 std::vector<uint8_t> MakeOldBootImage(uint32_t spiAddress);
+// The boot code a new board of type 0x200 or 0x300 holds at main-flash
+// address 0, below its product data.
+std::vector<uint8_t> MakeOldBootRom();
 
 // Names of the files in the board file system.
 std::vector<std::string> ListBoardFiles(const std::string& dir);

@@ -494,8 +494,7 @@ int RunReset(int boardNo, const Arguments& args, ConsoleBoardUi&) {
     ConsoleBoard board;
     if (const int opened = board.OpenForChange(boardNo); opened != kExitDone)
         return opened;
-    const std::string& address = board.HardwareAddress();
-    if (!MayResetBoard(false, &address))
+    if (!MayResetBoard(board.Handle(), false))
         return kExitFailed;
     return ResetBoard(board.Number()) ? kExitDone : kExitFailed;
 }

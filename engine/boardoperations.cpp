@@ -6,11 +6,12 @@
 #include "engine/boardui.h"
 #include "engine/bootfilemessages.h"
 #include "engine/bootfilerecovery.h"
+#include "engine/settingsjournal.h"
+#include "firmware/bootcheck.h"
 #include "firmware/firmwarecheck.h"
 #include "firmware/firmwarehistory.h"
 #include "firmware/installedfiles.h"
 #include "firmware/productdata.h"
-#include "firmware/recoveryrecord.h"
 #include "settings/rzscript.h"
 
 #include <algorithm>
@@ -81,17 +82,6 @@ InstalledFirmwareFile InstalledFile(const char* path) {
         file.version = header.Version();
     }
     return file;
-}
-
-// A recovery record on this PC still has to complete a main-flash write on
-// the board with this address.
-bool RecordPendingFor(const std::string& address) {
-    for (const std::string& path : FindRecoveryRecords()) {
-        RecoveryRecord record;
-        if (LoadRecoveryRecord(path, record) && (address.empty() || record.MacText() == address))
-            return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -199,12 +189,26 @@ bool SetBoardClock(int hBoard, const SYSTEMTIME& wanted) {
     return set;
 }
 
-bool MayResetBoard(bool unfinished, const std::string* address) {
-    if (!unfinished && (address == nullptr || !RecordPendingFor(*address)))
-        return true;
+bool MayResetBoard(int hBoard, bool unfinished) {
     // A reset or power cut now could leave the board without boot code.
-    ShowFlashWriteUnfinishedOnExit();
-    return false;
+    if (unfinished) {
+        ShowFlashWriteUnfinishedOnExit();
+        return false;
+    }
+    const std::string reason = UnfinishedOnBoard(hBoard);
+    if (!reason.empty()) {
+        ShowResetHeldBack(reason.c_str());
+        return false;
+    }
+    // A settings write that no start has made whole yet may have left the
+    // file empty.
+    const std::string address = LearnHardwareAddress(hBoard);
+    if (!address.empty() &&
+        GetFileAttributesA(SettingsJournalPath(address).c_str()) != INVALID_FILE_ATTRIBUTES) {
+        ShowResetHeldBack(kBootFileUnfinished);
+        return false;
+    }
+    return true;
 }
 
 bool ResetBoard(int boardNo) {

@@ -72,11 +72,10 @@ bool SetBoardClock(int hBoard, const SYSTEMTIME& wanted);
 // --- Reset ---
 
 // Whether the board may be reset now. Not while a flash write of this run is
-// unverified (`unfinished`), nor, when `address` is given, while a recovery
-// record on this PC still has to complete a write on that board ("" when the
-// board has no valid identity: any record may be its cure). When not, the
-// user is told what to do instead.
-bool MayResetBoard(bool unfinished, const std::string* address);
+// unverified (`unfinished`), and only when the board, read now, would boot
+// (firmware/bootcheck.h). When not, the user is told what is unfinished and
+// what to do instead.
+bool MayResetBoard(int hBoard, bool unfinished);
 // Resets the board's system and notes it; the failure is told.
 bool ResetBoard(int boardNo);
 

@@ -5,6 +5,8 @@
 #include "engine/bootfilerecovery.h"
 #include "settings/bootfilewrite.h"
 
+#include <string>
+
 void ShowBootFileWritten() {
     ShowBoardMessage(BoardMessage::Information, "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みに成功しました！");
 }
@@ -42,6 +44,15 @@ void ShowBootFileReadFailed() {
 bool AskWriteOverUnreadBootFile() {
     return AskBoardQuestion("ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙが読み出せていません。\n"
                             "ボードの設定を上書きします。よろしいですか？");
+}
+
+const char kBootFileUnfinished[] = "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みが完了していません。";
+
+void ShowResetHeldBack(const char* what) {
+    const std::string text = std::string(what) +
+                             "\nボードのリセットや電源の切断はしないで下さい。\n"
+                             "Tarnel2を再起動して書き込みを完了して下さい。";
+    ShowBoardMessage(BoardMessage::Warning, text.c_str());
 }
 
 void ShowFlashWriteUnfinishedOnExit() {

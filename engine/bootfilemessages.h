@@ -15,6 +15,11 @@ void ShowBootFileHoldsAfterFailure(BootFileHolds holds);
 // Shown on Exit instead of the reset question while a main-flash write of
 // the start-up firmware check is not verified.
 void ShowFlashWriteUnfinishedOnExit();
+// Shown instead of a reset when the board would not boot: `what` says what is
+// unfinished, then not to reset or power off and to start the tool again.
+void ShowResetHeldBack(const char* what);
+// What a reset is held back for after a Write left the file empty or unknown.
+extern const char kBootFileUnfinished[];
 // The file exists but could not be opened or read (stop icon).
 void ShowBootFileReadFailed();
 // Asks before a Write replaces a file that could not be read; true only when

@@ -11,6 +11,7 @@
 #include "firmware/productdata.h"
 #include "firmware/recoveryrecord.h"
 #include "firmware/spibootimage.h"
+#include "firmware/unfinishedwrites.h"
 #include "res/resource.h"
 
 #include <cstring>
@@ -30,6 +31,17 @@ const char kBlankRomQuestion[] =
 const char kBlankRomNoFileFormat[] =
     "ボードのＩＰＬが消去されています。\n%s ファイルがないため書き込めません。\nボードのリセット"
     "や電源の切断はしないで下さい。";
+const char kWriteUnfinishedFormat[] =
+    "前回中断した%sの書き込みが完了していません。\nもう一度書き込みます。";
+const char kBadRomImageFormat[] =
+    "%s ファイルの製品固有データの領域が消去されていないため、書き込みません。";
+const char kBlankRomNoIdentity[] =
+    "ボードのＩＰＬが消去されています。\n有効な製品固有データがないため、ＩＰＬを書き込めません。\n"
+    "ボードのリセットや電源の切断はしないで下さい。";
+const char kRomNotWhole[] = "ＩＰＬの書き込みを確認できませんでした。";
+const char kWritesSaveFailed[] = "復旧データの保存に失敗しました。";
+// The most of an installed image the tool reads into memory.
+constexpr DWORD kLargestImage = 0x1000000;
 const char kRecoveryLeft[] =
     "前回中断したフラッシュメモリの書き込みが完了していないため、\nボードのフラッシュメモリは変更"
     "しません。";
@@ -96,7 +108,39 @@ bool FirmwareCheck::HasBootRomCheck() const {
 void FirmwareCheck::Run() {
     RunSteps();
     for (const ProductData& identity : m_identities)
-        m_bFlashUnfinished = m_bFlashUnfinished || RecoveryRecordExists(identity);
+        m_bFlashUnfinished = m_bFlashUnfinished || RecoveryRecordExists(identity) ||
+                             !LoadUnfinishedWrites(identity).empty();
+}
+
+const ProductData* FirmwareCheck::Identity(const ReconcileProductData& copies) const {
+    if (copies.m_bMainValid)
+        return &copies.m_main;
+    if (HasSpiProductData(m_boardType) && copies.m_bSpiValid)
+        return &copies.m_spi;
+    return nullptr;
+}
+
+void FirmwareCheck::TakePendingWrites(const ReconcileProductData& copies) {
+    const ProductData* identity = Identity(copies);
+    if (identity == nullptr)
+        return;
+    m_ledgerIdentity = *identity;
+    m_bHaveLedger = true;
+    NoteIdentity(*identity);
+    for (const UnfinishedWrite& write : LoadUnfinishedWrites(*identity)) {
+        const RegionState state = ReadRegionState(m_hBoard, m_boardType, write);
+        if (state == RegionState::New || state == RegionState::Old) {
+            // Whole: written, or never begun (then it is due as before).
+            RemoveUnfinishedWrite(*identity, write.region, write.address);
+            continue;
+        }
+        ShowFirmwareWarningWith(kWriteUnfinishedFormat, RegionName(write).c_str());
+        if (write.region == WriteRegion::BootRom)
+            m_bRomUnfinished = true;
+        else if (write.region == WriteRegion::CommandFile)
+            m_bCommandUnfinished = true;
+        // An SPI boot image that differs from its file is written again anyway.
+    }
 }
 
 void FirmwareCheck::RunSteps() {
@@ -127,8 +171,16 @@ void FirmwareCheck::RunSteps() {
         return;
     }
     NoteHardwareAddress(productData);
-    if (HasBootRomCheck() && !CheckInstalledFiles())
+    TakePendingWrites(productData);
+    if (HasBootRomCheck() && !CheckInstalledFiles()) {
+        // A record that waits for the boot ROM leaves the board without one.
+        if (recovery.bootRomBlank)
+            m_bFlashUnfinished = true;
         return;
+    }
+    // A write an earlier start left torn is offered again.
+    m_bRomNewer = m_bRomNewer || m_bRomUnfinished;
+    m_bCommandNewer = m_bCommandNewer || m_bCommandUnfinished;
     if (recovery.bootRomBlank) {
         m_blankRecordPath = recovery.recordPath;
         if (!OfferBlankBootRom(recovery.identity))
@@ -150,6 +202,10 @@ void FirmwareCheck::RunSteps() {
         return;
     if (HasSpiProductData(m_boardType))
         UpdateSpiBootImages();
+    // Completed only once every part of the upgrade, the SPI images
+    // included, is written.
+    if (m_bCompletionDue && !m_bSpiImageFailed)
+        ShowCompletion();
     m_progress.Destroy();
 }
 
@@ -198,6 +254,11 @@ bool FirmwareCheck::CheckHeader(const char* path, DWORD boardVersion, const char
 }
 
 bool FirmwareCheck::OfferBlankBootRom(const ProductData& identity) {
+    if (IsProductDataValid(identity, m_boardType) != 0) {
+        m_bFlashUnfinished = true;
+        ShowFirmwareError(kBlankRomNoIdentity);
+        return false;
+    }
     FirmwareFileHeader header = {};
     if (ReadFileHeader(m_romPath, header.bytes, sizeof(header.bytes)) != 0) {
         m_bFlashUnfinished = true;
@@ -210,20 +271,47 @@ bool FirmwareCheck::OfferBlankBootRom(const ProductData& identity) {
     return true;
 }
 
-FirmwareCheck::Next FirmwareCheck::RewriteBootRom(const ReconcileProductData& productData) {
+FirmwareCheck::Next FirmwareCheck::RewriteBootRom(ReconcileProductData& productData) {
     // Without a product data block to put back, rewriting the boot ROM would
     // lose the board's identity: then it is not offered at all.
     const ProductData* source = m_bBlankRom ? &m_blankIdentity : productData.RestoreSource();
     if (!m_bRomNewer || source == nullptr)
         return Next::Go;
-    if (!AskFirmwareQuestion(m_bBlankRom ? kBlankRomQuestion : kIplQuestion)) {
-        if (m_bBlankRom) {
-            // The board stays without boot code: nothing else is done to it.
+    // The image is read whole first: it is verified against the board after
+    // the write, and one that would cover the product data is refused
+    // before anything is erased, since a cut right after the library's
+    // write would leave the identity in no state the record can complete.
+    std::vector<BYTE> image;
+    const bool imageRead = ReadWholeInstalledFile(m_romPath, image, kLargestImage);
+    const DWORD productOffset = productData.MainAddress();
+    bool coversIdentity = false;
+    for (DWORD i = productOffset;
+         imageRead && i < productOffset + kProductDataSize && i < image.size(); ++i)
+        coversIdentity = coversIdentity || image[i] != 0xFF;
+    if (!imageRead || image.empty() || coversIdentity) {
+        if (!imageRead || image.empty())
+            ShowFirmwareErrorWith("%s のオープンに失敗しました。", m_romPath);
+        else
+            ShowFirmwareErrorWith(kBadRomImageFormat, m_romName);
+        if (m_bBlankRom || m_bRomUnfinished) {
             m_bFlashUnfinished = true;
             m_progress.Destroy();
             return Next::End;
         }
         m_progress.Step(2);
+        RestoreDeferredMainCopy(productData);
+        return Next::Go;
+    }
+    if (!AskFirmwareQuestion(m_bBlankRom ? kBlankRomQuestion : kIplQuestion)) {
+        if (m_bBlankRom || m_bRomUnfinished) {
+            // The board stays without whole boot code: nothing else is done to it.
+            m_bFlashUnfinished = true;
+            m_progress.Destroy();
+            return Next::End;
+        }
+        m_progress.Step(2);
+        // The main copy that waited for the boot ROM write is put back now.
+        RestoreDeferredMainCopy(productData);
         return Next::Go;
     }
     m_progress.UpdateBar();
@@ -240,7 +328,22 @@ FirmwareCheck::Next FirmwareCheck::RewriteBootRom(const ReconcileProductData& pr
     if (productData.m_bMainRead)
         record.before = RegionChecksums(productData.m_main.bytes, kProductDataSize);
     NoteIdentity(*source);
-    if (!SaveRecoveryRecord(record)) {
+    // The boot region is remembered as unfinished until it reads back as the
+    // new image; what it held is what a reset may still boot from.
+    UnfinishedWrite write;
+    write.region = WriteRegion::BootRom;
+    write.newSize = static_cast<DWORD>(image.size());
+    write.newSum = BootRegionChecksum(image.data(), write.newSize, m_boardType);
+    std::vector<BYTE> before(image.size() + 1);
+    if (fmReadDataBuffer(m_hBoard, before.data(), 0, static_cast<int>((image.size() + 1) / 2)) !=
+        0) {
+        ShowFirmwareError("製品固有データライト時　FLASHリードに失敗しました。");
+        m_progress.Destroy();
+        return Next::End;
+    }
+    write.oldSize = static_cast<long>(write.newSize);
+    write.oldSum = BootRegionChecksum(before.data(), write.newSize, m_boardType);
+    if (!AddUnfinishedWrite(*source, write) || !SaveRecoveryRecord(record)) {
         ShowFirmwareError(kRecordSaveFailed);
         m_progress.Destroy();
         return Next::End;
@@ -258,6 +361,12 @@ FirmwareCheck::Next FirmwareCheck::RewriteBootRom(const ReconcileProductData& pr
         m_progress.Destroy();
         return Next::End;
     }
+    if (ReadRegionState(m_hBoard, m_boardType, write) != RegionState::New) {
+        ShowFirmwareError(kRomNotWhole);
+        m_progress.Destroy();
+        return Next::End;
+    }
+    RemoveUnfinishedWrite(*source, WriteRegion::BootRom, 0);
     RecordFirmwareUpgrade("boot ROM", m_romPath, m_version.RomVersion());
     m_bBoardUpdated = TRUE;
     if (!m_blankRecordPath.empty())
@@ -277,7 +386,7 @@ FirmwareCheck::Next FirmwareCheck::RewriteCommandFile() {
     if (!m_bCommandNewer) {
         if (romRewritten) {
             m_progress.Step(2);
-            ShowCompletion();
+            m_bCompletionDue = true;
         } else {
             FirmwarePause(kLongPause);
         }
@@ -294,14 +403,21 @@ FirmwareCheck::Next FirmwareCheck::RewriteCommandFile() {
         FirmwarePause(kLongPause);
         return Next::Go;
     }
+    lstrcpyA(m_boardCommandPath, "sys:\\");
+    lstrcatA(m_boardCommandPath, m_commandName);
+    // The copy is read back against the installed file, and remembered as
+    // unfinished until it is.
+    UnfinishedWrite write;
+    if (!PrepareCommandFileWrite(write)) {
+        m_progress.Destroy();
+        return Next::End;
+    }
 
     CString text;
     text.Format("%s を削除しています", m_commandName);
     m_progress.SetText(text);
     FirmwarePause(kShortPause);
     m_progress.Step(1);
-    lstrcpyA(m_boardCommandPath, "sys:\\");
-    lstrcatA(m_boardCommandPath, m_commandName);
     if (!DeleteBoardCommandFile(m_boardCommandPath)) {
         ShowFirmwareErrorWith("%s の削除に失敗しました", m_commandName);
         m_progress.Destroy();
@@ -310,17 +426,50 @@ FirmwareCheck::Next FirmwareCheck::RewriteCommandFile() {
     text.Format("%s をコピーしています", m_commandName);
     m_progress.SetText(text);
     m_progress.Step(1);
-    if (fmFileCopy(m_hBoard, 0, m_localCommandPath, m_boardCommandPath) != 0) {
+    if (fmFileCopy(m_hBoard, 0, m_localCommandPath, m_boardCommandPath) != 0 ||
+        ReadRegionState(m_hBoard, m_boardType, write) != RegionState::New) {
         ShowFirmwareErrorWith("%s のコピーに失敗しました", m_commandName);
         m_progress.Destroy();
         return Next::End;
     }
+    if (m_bHaveLedger)
+        RemoveUnfinishedWrite(m_ledgerIdentity, WriteRegion::CommandFile, 0);
     m_bBoardUpdated = TRUE;
     RecordFirmwareUpgrade(m_commandName, m_localCommandPath, m_version.CommandVersion());
     if (!m_bRomNewer)
         m_progress.Step(2);
-    ShowCompletion();
+    m_bCompletionDue = true;
     return Next::Go;
+}
+
+bool FirmwareCheck::PrepareCommandFileWrite(UnfinishedWrite& write) {
+    std::vector<BYTE> file;
+    if (!ReadWholeInstalledFile(m_localCommandPath, file, kLargestImage)) {
+        ShowFirmwareErrorWith("%s のオープンに失敗しました。", m_localCommandPath);
+        return false;
+    }
+    std::vector<BYTE> old;
+    bool exists = false;
+    if (!ReadWholeBoardFile(m_hBoard, m_boardCommandPath, old, exists)) {
+        ShowFirmwareErrorWith("%s の削除に失敗しました", m_commandName);
+        return false;
+    }
+    write.region = WriteRegion::CommandFile;
+    write.boardPath = m_boardCommandPath;
+    write.newSize = static_cast<DWORD>(file.size());
+    write.newSum = WriteChecksum(file.data(), write.newSize);
+    write.oldSize = exists ? static_cast<long>(old.size()) : -1;
+    write.oldSum = WriteChecksum(old.data(), static_cast<DWORD>(old.size()));
+    if (m_bHaveLedger && !AddUnfinishedWrite(m_ledgerIdentity, write)) {
+        ShowFirmwareError(kWritesSaveFailed);
+        return false;
+    }
+    return true;
+}
+
+void FirmwareCheck::RestoreDeferredMainCopy(ReconcileProductData& productData) {
+    if (productData.m_bRestoreFromSpi && !m_bBlankRom)
+        productData.RestoreMainFromSpi();
 }
 
 bool FirmwareCheck::DeleteBoardCommandFile(const char* boardPath) {
@@ -347,8 +496,19 @@ void FirmwareCheck::UpdateSpiBootImages() {
     if (!format.LoadString(IDS_JOIN_PATH))
         format = "%s%s";
     CString path;
-    path.Format(format, driverFolder, kSpiBootFileName);
-    m_spiImagesWritten += UpdateSpiBootImage(m_hBoard, path, kSpiBootImageAddress) ? 1 : 0;
-    path.Format(format, driverFolder, kSpiBoot2FileName);
-    m_spiImagesWritten += UpdateSpiBootImage(m_hBoard, path, kSpiBoot2ImageAddress) ? 1 : 0;
+    const ProductData* identity = m_bHaveLedger ? &m_ledgerIdentity : nullptr;
+    for (DWORD address : {kSpiBootImageAddress, kSpiBoot2ImageAddress}) {
+        path.Format(format, driverFolder,
+                    address == kSpiBootImageAddress ? kSpiBootFileName : kSpiBoot2FileName);
+        switch (UpdateSpiBootImage(m_hBoard, path, address, identity)) {
+            case SpiImageUpdate::Written:
+                ++m_spiImagesWritten;
+                break;
+            case SpiImageUpdate::Failed:
+                m_bSpiImageFailed = true;
+                break;
+            case SpiImageUpdate::Unchanged:
+                break;
+        }
+    }
 }

@@ -69,7 +69,18 @@ private:
     // says so and, when the installed boot ROM is there, makes the rewrite
     // due with `identity` to put back; false ends the check.
     bool OfferBlankBootRom(const ProductData& identity);
-    Next RewriteBootRom(const ReconcileProductData& productData);
+    Next RewriteBootRom(ReconcileProductData& productData);
+    // The board's valid identity, null when it has none.
+    const ProductData* Identity(const ReconcileProductData& copies) const;
+    // Looks at the writes an earlier start left unverified: whole ones are
+    // forgotten, torn ones are told and made due again.
+    void TakePendingWrites(const ReconcileProductData& copies);
+    // Reads the installed command file and the board's, and remembers the
+    // copy as unfinished; false (told) when that cannot be done.
+    bool PrepareCommandFileWrite(struct UnfinishedWrite& write);
+    // A main copy whose repair waited for the boot ROM write is written now
+    // that no such write comes.
+    void RestoreDeferredMainCopy(ReconcileProductData& productData);
     // Puts the product data block back into main flash; false (with the
     // messages shown) when that failed.
     bool WriteBackProductData(const ProductData& block, DWORD address);
@@ -103,4 +114,11 @@ private:
     bool m_bFlashUnfinished = false;
     int m_spiImagesWritten = 0;
     std::vector<std::string> m_missingFiles;
+    // The identity the unfinished writes are kept under, when the board has one.
+    ProductData m_ledgerIdentity = {};
+    bool m_bHaveLedger = false;
+    bool m_bRomUnfinished = false;     // an earlier boot ROM write is torn
+    bool m_bCommandUnfinished = false; // an earlier command file copy is torn
+    bool m_bCompletionDue = false;     // the completion notice, after the SPI images
+    bool m_bSpiImageFailed = false;
 };

@@ -130,6 +130,25 @@ int ReadFileHeader(const char* path, void* buffer, UINT size) {
     return whole ? 0 : kFileHeaderShortRead;
 }
 
+bool ReadWholeInstalledFile(const char* path, std::vector<BYTE>& bytes, DWORD maxSize) {
+    bytes.clear();
+    if (!IsUsableLocalPath(path))
+        return false;
+    CFile file;
+    if (!file.Open(path, CFile::modeRead))
+        return false;
+    const ULONGLONG length = file.GetLength();
+    bool whole = length <= maxSize;
+    if (whole && length > 0) {
+        bytes.resize(static_cast<size_t>(length));
+        whole = FirmwareReadFile(path, file, bytes.data(), static_cast<UINT>(length)) == length;
+    }
+    file.Close();
+    if (!whole)
+        bytes.clear();
+    return whole;
+}
+
 bool AppendFolderSeparator(char* folder, size_t size) {
     if (EndsWithSeparator(folder))
         return true;

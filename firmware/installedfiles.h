@@ -4,6 +4,8 @@
 // means.
 #pragma once
 
+#include <vector>
+
 #include <windows.h>
 
 constexpr int kLocalPathSize = 260;      // every joined local path, with its terminator
@@ -43,6 +45,9 @@ int GetCommandFileName(char* buffer);
 // than the file holds.
 constexpr int kFileHeaderShortRead = -2;
 int ReadFileHeader(const char* path, void* buffer, UINT size);
+// The whole of an installed file; false when it cannot be opened or read to
+// its end (a read cut short counts as no file), or is larger than maxSize.
+bool ReadWholeInstalledFile(const char* path, std::vector<BYTE>& bytes, DWORD maxSize);
 
 // Is a local path usable at all: not empty and shorter than 260 bytes. A path
 // that is not counts as a missing file.

@@ -8,10 +8,13 @@
 #include "firmware/firmwaremessages.h"
 #include "firmware/flashwrite.h"
 #include "firmware/recoveryrecord.h"
+#include "firmware/unfinishedwrites.h"
 
 #include <cstring>
 
 const char kRecoveryCompleted[] = "前回中断したフラッシュメモリの書き込みを完了しました。";
+const char kRecoveryProductDataCompleted[] =
+    "前回中断したフラッシュメモリの書き込みのうち、製品固有データの書き込みを完了しました。";
 const char kRecoveryConfirmFormat[] =
     "前回中断したフラッシュメモリの書き込みが残っています。\nMACアドレス %s "
     "のボードのデータです。\nこのボードのMACアドレスは %s です。\nこのボードに書き込みますか？";
@@ -75,6 +78,17 @@ Applied ApplyRecord(int hBoard, const RecoveryRecord& record) {
     return applied;
 }
 
+bool BootRomTorn(int hBoard, DWORD boardType, const ProductData& identity) {
+    for (const UnfinishedWrite& write : LoadUnfinishedWrites(identity)) {
+        if (write.region != WriteRegion::BootRom)
+            continue;
+        const RegionState state = ReadRegionState(hBoard, boardType, write);
+        if (state != RegionState::New && state != RegionState::Old)
+            return true;
+    }
+    return false;
+}
+
 bool SameBlock(const ProductData& a, const ProductData& b) {
     return std::memcmp(a.bytes, b.bytes, kProductDataSize) == 0;
 }
@@ -126,7 +140,11 @@ PendingRecovery CompletePendingRecovery(int hBoard, DWORD boardType,
         switch (ApplyRecord(hBoard, record)) {
             case Applied::Written:
                 result.written = true;
-                ShowRecoveryCompleted(kRecoveryCompleted);
+                // Only the product data went back while the boot ROM write it
+                // belonged to is still torn: "completed" says no more than that.
+                ShowRecoveryCompleted(BootRomTorn(hBoard, boardType, record.identity)
+                                          ? kRecoveryProductDataCompleted
+                                          : kRecoveryCompleted);
                 break;
             case Applied::Failed:
                 result.pending = true;

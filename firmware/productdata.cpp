@@ -133,22 +133,24 @@ int WriteMainSectorSafely(int hBoard, const RecoveryRecord& record, BYTE* readBa
     return 0;
 }
 
-void WriteSpiProductData(int hBoard, const ProductData& block) {
+void WriteSpiProductData(int hBoard, const ProductData& block, const std::vector<BYTE>* base) {
     BYTE sector[kSpiSectorSize];
     BYTE readBack[kSpiSectorSize];
     if (SPIFLASH_open(hBoard) != 0) {
         ShowFirmwareError("製品固有データライト時　SPIフラッシュオープンに失敗しました。");
         return;
     }
-    if (SPIFLASH_read_data(hBoard, kProductDataSpiSector, sector, kSpiSectorSize) != 0) {
+    if (base != nullptr && base->size() == kSpiSectorSize) {
+        std::memcpy(sector, base->data(), kSpiSectorSize);
+    } else if (SPIFLASH_read_data(hBoard, kProductDataSpiSector, sector, kSpiSectorSize) != 0) {
         ShowFirmwareError("製品固有データライト時　SPIフラッシュリードに失敗しました。");
         SPIFLASH_close(hBoard);
         return;
     }
     std::memcpy(sector + (kProductDataSpiAddress - kProductDataSpiSector), block.bytes,
                 kProductDataSize);
-    // Nothing is erased before the block is safe on the PC as well.
-    if (!SaveSpiCopyRecord(block)) {
+    // Nothing is erased before the sector is safe on the PC as well.
+    if (!SaveSpiCopyRecord(block, sector)) {
         ShowFirmwareError(kRecordSaveFailed);
         SPIFLASH_close(hBoard);
         return;
@@ -201,12 +203,19 @@ void ReconcileProductData::ReadCopies() {
     m_bSpiRead = ReadSpiProductData(m_hBoard, m_spi) == 0;
     m_bSpiValid = m_bSpiRead && IsProductDataValid(m_spi, m_boardType) == 0;
     // A rewrite of the SPI copy that was not seen to read back right: the
-    // copy counts only when it is the whole block that was being written.
+    // copy counts only when it is the whole block that was being written,
+    // and the sector only when it is the whole sector.
     ProductData written = {};
-    if (!m_bSpiValid || !LoadSpiCopyRecord(m_spi, written))
+    std::vector<BYTE> sector;
+    const bool found = (m_bSpiValid && LoadSpiCopyRecord(m_spi, written, sector)) ||
+                       (m_bMainValid && LoadSpiCopyRecord(m_main, written, sector));
+    if (!found)
         return;
-    if (std::memcmp(written.bytes, m_spi.bytes, kProductDataSize) == 0) {
+    m_spiSector = sector;
+    if (m_bSpiValid && std::memcmp(written.bytes, m_spi.bytes, kProductDataSize) == 0 &&
+        SpiSectorHolds(sector)) {
         RemoveSpiCopyRecord(m_spi); // done; only the record's removal was cut short
+        m_spiSector.clear();
         return;
     }
     m_bSpiValid = FALSE;
@@ -226,25 +235,42 @@ void ReconcileProductData::Repair(BOOL bRomRewritePending) {
     // whose rewrite was cut short.
     if (m_bMainValid) {
         if (!m_bSpiValid || std::memcmp(m_main.bytes, m_spi.bytes, kProductDataSize) != 0)
-            WriteSpiProductData(m_hBoard, m_main);
+            WriteSpiProductData(m_hBoard, m_main, &m_spiSector);
         return;
     }
     if (!m_bSpiValid)
         return; // neither copy is usable
     if (m_bSpiRewrite)
-        WriteSpiProductData(m_hBoard, m_spi);
+        WriteSpiProductData(m_hBoard, m_spi, &m_spiSector);
     // The SPI copy replaces an invalid main copy. A pending boot ROM rewrite
     // erases the main copy anyway, so it is restored after the rewrite.
     if (bRomRewritePending) {
         m_bRestoreFromSpi = TRUE;
         return;
     }
+    RestoreMainFromSpi();
+}
+
+void ReconcileProductData::RestoreMainFromSpi() {
+    m_bRestoreFromSpi = FALSE;
     const int result =
         WriteFlashProductData(m_hBoard, m_spi.bytes, m_mainAddress, kProductDataSize, m_boardType);
     if (result == kBootRomHeadBlank)
         m_bBootRomBlank = TRUE; // the boot ROM goes back first, the block after it
     else if (result != 0)
         ShowFirmwareError("製品固有データライト時　FLASHライトに失敗しました。");
+}
+
+bool ReconcileProductData::SpiSectorHolds(const std::vector<BYTE>& sector) const {
+    if (sector.empty())
+        return true; // a record that kept only the block
+    std::vector<BYTE> now(kSpiSectorSize);
+    if (SPIFLASH_open(m_hBoard) != 0)
+        return false;
+    const bool read =
+        SPIFLASH_read_data(m_hBoard, kProductDataSpiSector, now.data(), kSpiSectorSize) == 0;
+    SPIFLASH_close(m_hBoard);
+    return read && now == sector;
 }
 
 const ProductData* ReconcileProductData::RestoreSource() const {

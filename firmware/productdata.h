@@ -3,6 +3,8 @@
 // SPI flash, kept consistent across firmware rewrites.
 #pragma once
 
+#include <vector>
+
 #include <windows.h>
 
 constexpr DWORD kProductDataSize = 256;
@@ -53,8 +55,11 @@ int WriteFlashProductData(int hBoard, const void* block, DWORD address, DWORD le
 struct RecoveryRecord;
 int WriteMainSectorSafely(int hBoard, const RecoveryRecord& record, BYTE* readBack);
 // Puts the block at SPI address 0xFC00 by rewriting the sector at 0xF000,
-// read back and tried again while that fails; a message on failure.
-void WriteSpiProductData(int hBoard, const ProductData& block);
+// read back and tried again while that fails; a message on failure. The
+// rest of the sector comes from `base` (a whole sector, the one a cut
+// rewrite was writing) when given, else from the board.
+void WriteSpiProductData(int hBoard, const ProductData& block,
+                         const std::vector<BYTE>* base = nullptr);
 
 // Shown when the recovery record cannot be saved: nothing has been erased.
 extern const char kRecordSaveFailed[];
@@ -73,6 +78,9 @@ public:
     // flash; a valid SPI copy replaces only an invalid main copy. While a boot
     // ROM rewrite is pending, that is left to the write-back after it.
     void Repair(BOOL bRomRewritePending);
+    // Puts the SPI copy into main flash now, when its repair waited for a
+    // boot ROM write that does not come.
+    void RestoreMainFromSpi();
 
     // The block to write back into main flash after a boot ROM rewrite, or
     // null when there is none (then the boot ROM must not be rewritten).
@@ -91,8 +99,14 @@ public:
     BOOL m_bRestoreFromSpi = FALSE;
     // The repair found the boot ROM head blank and wrote nothing.
     BOOL m_bBootRomBlank = FALSE;
+    // The SPI sector a cut rewrite of the copy was writing, whole: the base
+    // of the copy's next rewrite (empty when there is none).
+    std::vector<BYTE> m_spiSector;
 
 private:
+    // Does the SPI sector hold exactly this (true for an empty one)?
+    bool SpiSectorHolds(const std::vector<BYTE>& sector) const;
+
     int m_hBoard;
     DWORD m_boardType;
     DWORD m_mainAddress;

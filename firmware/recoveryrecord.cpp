@@ -35,17 +35,6 @@ const char kRecordExtension[] = ".rec";
 const char kSpiCopyExtension[] = ".spi";
 const char kAsideExtension[] = ".aside";
 
-DWORD Crc32(const void* data, size_t length, DWORD crc = 0) {
-    const BYTE* bytes = static_cast<const BYTE*>(data);
-    crc = ~crc;
-    for (size_t i = 0; i < length; ++i) {
-        crc ^= bytes[i];
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
 DWORD BodyChecksum(const RecoveryRecord& record, DWORD crc) {
     if (!record.before.empty())
         crc = Crc32(record.before.data(), record.before.size() * sizeof(DWORD), crc);
@@ -86,9 +75,19 @@ bool ReadAll(HANDLE file, void* data, DWORD length) {
     return ReadFile(file, data, length, &read, nullptr) && read == length;
 }
 
-// Creates the folder and its parent if they are missing.
-// Writes the parts into a new file and puts it in place of `path` only once
-// it is whole, so that a cut leaves the old file or the new one.
+} // namespace
+
+DWORD Crc32(const void* data, size_t length, DWORD crc) {
+    const BYTE* bytes = static_cast<const BYTE*>(data);
+    crc = ~crc;
+    for (size_t i = 0; i < length; ++i) {
+        crc ^= bytes[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
 bool ReplaceFileWhole(const std::string& path,
                       std::initializer_list<std::pair<const void*, DWORD>> parts) {
     const std::string temporary = path + ".new";
@@ -115,8 +114,6 @@ bool EnsureFolder(const std::string& folder) {
         CreateDirectoryA(folder.substr(0, slash).c_str(), nullptr);
     return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
-
-} // namespace
 
 std::string RecoveryRecord::MacText() const {
     char text[32];
@@ -301,15 +298,17 @@ std::string SpiCopyRecordPath(const ProductData& identity) {
 
 } // namespace
 
-bool SaveSpiCopyRecord(const ProductData& block) {
+bool SaveSpiCopyRecord(const ProductData& block, const BYTE* sector) {
     const std::string path = SpiCopyRecordPath(block);
     if (path.empty() || !EnsureFolder(RecoveryFolder()))
         return false;
-    const DWORD checksum = Crc32(block.bytes, kProductDataSize);
-    return ReplaceFileWhole(path, {{block.bytes, kProductDataSize}, {&checksum, sizeof(checksum)}});
+    const DWORD checksum = Crc32(sector, kSpiSectorSize, Crc32(block.bytes, kProductDataSize));
+    return ReplaceFileWhole(
+        path,
+        {{block.bytes, kProductDataSize}, {sector, kSpiSectorSize}, {&checksum, sizeof(checksum)}});
 }
 
-bool LoadSpiCopyRecord(const ProductData& identity, ProductData& block) {
+bool LoadSpiCopyRecord(const ProductData& identity, ProductData& block, std::vector<BYTE>& sector) {
     const std::string path = SpiCopyRecordPath(identity);
     if (path.empty())
         return false;
@@ -318,10 +317,16 @@ bool LoadSpiCopyRecord(const ProductData& identity, ProductData& block) {
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD checksum = 0;
-    const bool ok = GetFileSize(file, nullptr) == kProductDataSize + sizeof(checksum) &&
-                    ReadAll(file, block.bytes, kProductDataSize) &&
-                    ReadAll(file, &checksum, sizeof(checksum)) &&
-                    checksum == Crc32(block.bytes, kProductDataSize);
+    const DWORD size = GetFileSize(file, nullptr);
+    // Earlier records kept only the block.
+    const bool withSector = size == kProductDataSize + kSpiSectorSize + sizeof(checksum);
+    sector.assign(withSector ? kSpiSectorSize : 0, 0xFF);
+    bool ok = (withSector || size == kProductDataSize + sizeof(checksum)) &&
+              ReadAll(file, block.bytes, kProductDataSize) &&
+              ReadAll(file, sector.data(), static_cast<DWORD>(sector.size())) &&
+              ReadAll(file, &checksum, sizeof(checksum));
+    ok =
+        ok && checksum == Crc32(sector.data(), sector.size(), Crc32(block.bytes, kProductDataSize));
     CloseHandle(file);
     return ok;
 }

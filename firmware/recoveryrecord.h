@@ -11,7 +11,9 @@
 
 #include "firmware/productdata.h"
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct RecoveryRecord {
@@ -40,6 +42,14 @@ struct RecoveryRecord {
 };
 
 constexpr DWORD kRecordPieceSize = 0x1000;
+
+// The files of the recovery folder: a CRC-32, the folder made when missing,
+// and a file written under a temporary name and put in place only once it
+// is whole, so that a cut leaves the old file or the new one.
+DWORD Crc32(const void* data, size_t length, DWORD crc = 0);
+bool EnsureFolder(const std::string& folder);
+bool ReplaceFileWhole(const std::string& path,
+                      std::initializer_list<std::pair<const void*, DWORD>> parts);
 
 // Checksums of a region in pieces of kRecordPieceSize bytes (the last piece
 // may be shorter), as RecoveryRecord::before keeps them.
@@ -79,12 +89,15 @@ std::string SetRecordAside(const RecoveryRecord& record);
 // The paths of every record file in the folder.
 std::vector<std::string> FindRecoveryRecords();
 
-// The SPI copy's rewrite: the block being written, kept on the PC (as
+// The SPI copy's rewrite: the block being written and the whole SPI sector
+// as it is to be written (the erase takes all of it), kept on the PC (as
 // <MAC>.spi, with its checksum) from before the erase until the write reads
 // back right, so that a copy cut short part-way through its page is never
-// taken for a whole one. False when it could not be saved whole.
-bool SaveSpiCopyRecord(const ProductData& block);
+// taken for a whole one and the rest of the sector is never lost. False when
+// it could not be saved whole.
+bool SaveSpiCopyRecord(const ProductData& block, const BYTE* sector);
 // The block of an unfinished rewrite of the copy with this identity's
-// address; false when there is none or it is not whole.
-bool LoadSpiCopyRecord(const ProductData& identity, ProductData& block);
+// address, and its sector (empty from records that kept only the block);
+// false when there is none or it is not whole.
+bool LoadSpiCopyRecord(const ProductData& identity, ProductData& block, std::vector<BYTE>& sector);
 void RemoveSpiCopyRecord(const ProductData& identity);

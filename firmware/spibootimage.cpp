@@ -2,6 +2,8 @@
 // and rewrite the region when they differ.
 #include "firmware/spibootimage.h"
 
+#include "firmware/unfinishedwrites.h"
+
 #include "afx/afxfile.h"
 #include "boardlib/lm800mul.h"
 #include "firmware/firmwarefileread.h"
@@ -71,11 +73,12 @@ DWORD SpiImageLimit(DWORD spiAddress) {
     return 0;
 }
 
-bool UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress) {
+SpiImageUpdate UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress,
+                                  const ProductData* identity) {
     const int length = GetLocalFileLength(path);
     if (length == -1) {
         ShowFirmwareErrorWith("%s のオープンに失敗しました。", path ? path : "");
-        return false;
+        return SpiImageUpdate::Unchanged;
     }
     // Rewriting past its region would erase the product data sector or the
     // other image: such a file is refused before anything is touched.
@@ -83,14 +86,14 @@ bool UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress) {
     if (fileSize > SpiImageLimit(spiAddress)) {
         ShowFirmwareErrorWith("SPIブートファイル更新時　%s のサイズが書き込み領域を超えています。",
                               path);
-        return false;
+        return SpiImageUpdate::Unchanged;
     }
     const DWORD regionSize = (fileSize + kSpiSectorSize - 1) & ~(kSpiSectorSize - 1);
 
     ImageBuffers buffers(regionSize, fileSize);
     if (!buffers.Ok()) {
         ShowFirmwareError("SPIブートファイル更新時　ワークメモリ確保に失敗しました。");
-        return false;
+        return SpiImageUpdate::Unchanged;
     }
     // The file is read whole before anything is erased: a short read would
     // otherwise program erased bytes, and the read-back would agree.
@@ -100,23 +103,38 @@ bool UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress) {
     file.Close();
     if (!whole) {
         ShowFirmwareErrorWith("%s のオープンに失敗しました。", path);
-        return false;
+        return SpiImageUpdate::Unchanged;
     }
 
     if (SPIFLASH_open(hBoard) != 0) {
         ShowFirmwareError("SPIブートファイル更新時　SPIフラッシュオープンに失敗しました。");
-        return false;
+        return SpiImageUpdate::Unchanged;
     }
     if (ReadSpiRegion(hBoard, spiAddress, buffers.Image(), regionSize) != 0) {
         ShowFirmwareError("SPIブートファイル更新時　SPIフラッシュリードに失敗しました。");
         SPIFLASH_close(hBoard);
-        return false;
+        return SpiImageUpdate::Unchanged;
     }
     if (std::memcmp(buffers.Image(), buffers.File(), fileSize) == 0) {
         SPIFLASH_close(hBoard);
-        return false;
+        if (identity != nullptr)
+            RemoveUnfinishedWrite(*identity, WriteRegion::SpiImage, spiAddress);
+        return SpiImageUpdate::Unchanged;
     }
-    bool written = false;
+    // Remembered as unfinished from before the erase until it reads back.
+    UnfinishedWrite write;
+    write.region = WriteRegion::SpiImage;
+    write.address = spiAddress;
+    write.newSize = fileSize;
+    write.newSum = WriteChecksum(buffers.File(), fileSize);
+    write.oldSize = static_cast<long>(fileSize);
+    write.oldSum = WriteChecksum(buffers.Image(), fileSize);
+    if (identity != nullptr && !AddUnfinishedWrite(*identity, write)) {
+        ShowFirmwareError("SPIブートファイル更新時　復旧データの保存に失敗しました。");
+        SPIFLASH_close(hBoard);
+        return SpiImageUpdate::Unchanged;
+    }
+    SpiImageUpdate result = SpiImageUpdate::Failed;
     // The tail of the last sector keeps what the region held.
     std::memcpy(buffers.Image(), buffers.File(), fileSize);
     switch (WriteSpiRegion(hBoard, spiAddress, buffers.Image(), regionSize, buffers.ReadBack(),
@@ -129,9 +147,11 @@ bool UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress) {
             break;
         case FlashWriteFailure::None:
             RecordSpiBootImageWritten(path);
-            written = true;
+            if (identity != nullptr)
+                RemoveUnfinishedWrite(*identity, WriteRegion::SpiImage, spiAddress);
+            result = SpiImageUpdate::Written;
             break;
     }
     SPIFLASH_close(hBoard);
-    return written;
+    return result;
 }

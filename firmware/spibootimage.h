@@ -21,5 +21,13 @@ DWORD SpiImageLimit(DWORD spiAddress);
 
 // Makes the SPI region at spiAddress hold the file at path; rewrites it only
 // when it differs. Every failure is reported by a message box and ends the
-// update of this file. True when the region was rewritten and read back.
-bool UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress);
+// update of this file. With an identity, the rewrite is remembered as
+// unfinished for that board from before the erase until it reads back.
+enum class SpiImageUpdate {
+    Unchanged, // already current, or nothing was erased
+    Written,   // rewritten and read back
+    Failed,    // a rewrite began and did not read back right
+};
+struct ProductData;
+SpiImageUpdate UpdateSpiBootImage(int hBoard, const char* path, DWORD spiAddress,
+                                  const ProductData* identity = nullptr);

@@ -175,6 +175,9 @@ void CTarnelDlg::OnWrite() {
     if (pPage != nullptr)
         pPage->OnSetActive();
     TellSettingsWrite(write);
+    // A file left empty or unknown must be written again before a reset.
+    m_bBootFileEmptied = write.result != 0 && (write.holds == BootFileHolds::Empty ||
+                                               write.holds == BootFileHolds::Unknown);
     // A reset owed for a start-up upgrade is still owed after a failure.
     if (write.result == 0)
         theApp.m_bBoardUpdated = TRUE;
@@ -205,12 +208,20 @@ void CTarnelDlg::OnCancel() {
         m_bCloseAsked = TRUE;
         return;
     }
-    // A reset or power cut now could leave the board without boot code.
-    if (MayResetBoard(theApp.m_bFlashWriteUnfinished != FALSE, nullptr) && theApp.m_bBoardUpdated &&
-        AfxMessageBox("システムのリセットを行います。よろしいですか？",
-                      MB_OKCANCEL | MB_ICONQUESTION) == IDOK) {
-        CWaitCursor wait;
-        RunOnBoard([&] { ResetBoard(theApp.m_nBoardNo); });
+    // A reset or power cut now could leave the board without boot code: the
+    // reset is offered only over a board that reads back as one that boots.
+    if (theApp.m_bFlashWriteUnfinished) {
+        MayResetBoard(theApp.m_hBoard, true);
+    } else if (m_bBootFileEmptied) {
+        ShowResetHeldBack(kBootFileUnfinished);
+    } else if (theApp.m_bBoardUpdated) {
+        bool may = false;
+        RunOnBoard([&] { may = MayResetBoard(theApp.m_hBoard, false); });
+        if (may && AfxMessageBox("システムのリセットを行います。よろしいですか？",
+                                 MB_OKCANCEL | MB_ICONQUESTION) == IDOK) {
+            CWaitCursor wait;
+            RunOnBoard([&] { ResetBoard(theApp.m_nBoardNo); });
+        }
     }
     KillTimer(kClockTimer);
     CDialog::OnCancel();

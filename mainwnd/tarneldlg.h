@@ -65,5 +65,6 @@ private:
 
     BOOL m_bCloseAsked = FALSE;
     BOOL m_bReadingClock = FALSE;
+    BOOL m_bBootFileEmptied = FALSE; // a failed Write left the file empty or unknown
     int m_nHeldCommand = 0;
 };

@@ -223,7 +223,11 @@ TEST(NewBoard, Type200HoldsBothCopiesBootImagesAndBootIni) {
     std::vector<uint8_t> product = MakeProductData(0x200, options.mac);
     EXPECT_EQ(Main(dir.Path(), 0xC00, 256), product);
     EXPECT_EQ(Spi(dir.Path(), 0xFC00, 256), product);
-    EXPECT_EQ(Main(dir.Path(), 0, 0xC00), Filled(0xC00, 0xFF));
+    const std::vector<uint8_t> rom = MakeOldBootRom();
+    EXPECT_EQ(Main(dir.Path(), 0, static_cast<uint32_t>(rom.size())), rom);
+    EXPECT_EQ(Main(dir.Path(), static_cast<uint32_t>(rom.size()),
+                   0xC00 - static_cast<uint32_t>(rom.size())),
+              Filled(0xC00 - rom.size(), 0xFF));
     EXPECT_EQ(Main(dir.Path(), 0xD00, 0x100), Filled(0x100, 0xFF));
     EXPECT_EQ(Main(dir.Path(), kMainFlashSizeSmall - 16, 16), Filled(16, 0xFF));
     std::vector<uint8_t> boot = MakeOldBootImage(0);

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 using namespace uitest;
@@ -205,12 +206,25 @@ std::string MacOf(const std::vector<uint8_t>& block) {
     return text;
 }
 
+// Removes every file of the PC's recovery folder (records, unfinished writes).
+void ClearRecoveryFolder() {
+    const std::string folder = RecoveryFolder();
+    WIN32_FIND_DATAA found = {};
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            DeleteFileA((folder + "\\" + found.cFileName).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
 class Journey : public ::testing::Test {
 protected:
     void SetUp() override {
         DeleteFileA(HistoryPath().c_str());
-        for (const std::string& journal : FindSettingsJournals())
-            DeleteFileA(journal.c_str());
+        ClearRecoveryFolder(); // each journey starts with none of an earlier one's
         simboard::WriteBoardFile(board.Dir(), "sys:\\boot.ini", kInitialBootIni);
         simboard::ClearTrace(board.Dir());
         productData = simboard::MakeProductData(0x200, OldBoard().mac);
@@ -925,6 +939,79 @@ TEST_F(Journey, AnotherBoardsRecordIsLeftAloneAndAppliedOnlyByItsAddress) {
     EXPECT_EQ(ReadMain(board.Dir(), 0xC00, 256), other);
 }
 
+// The console's reset reads the board first and refuses over anything that
+// would not boot, saying what, with no ResetIP.
+TEST_F(Journey, ResetIsRefusedOverEveryUnfinishedBoard) {
+    const std::vector<uint8_t> erased(256, 0xFF);
+    auto fault = [](const TempBoard& b, const char* function, int nth) {
+        simboard::BoardConfig config = b.Config();
+        config.faults.push_back({function, nth, -1, true});
+        b.SetConfig(config);
+    };
+    auto upgradeFails = [](const TempBoard&) {
+        EXPECT_EQ(RunConsole("upgrade --yes").exitCode, 1u);
+    };
+    const struct {
+        const char* name;
+        std::function<void(const TempBoard&)> leave; // brings the board into the state
+        const char* message;
+    } rows[] = {
+        {"blank boot ROM head",
+         [&](const TempBoard& b) { simboard::WriteMainFlash(b.Dir(), 0, erased.data(), 256); },
+         "ボードのＩＰＬが消去されています。"},
+        {"no valid identity",
+         [&](const TempBoard& b) {
+             simboard::WriteMainFlash(b.Dir(), 0xC00, erased.data(), 256);
+             simboard::WriteSpiFlash(b.Dir(), 0xFC00, erased.data(), 256);
+         },
+         "ボードに有効な製品固有データがありません。"},
+        {"recovery record pending",
+         [&](const TempBoard&) {
+             RecoveryRecord record;
+             record.boardType = 0x200;
+             record.productAddress = 0xC00;
+             std::copy(productData.begin(), productData.end(), record.identity.bytes);
+             ASSERT_TRUE(SaveRecoveryRecord(record));
+         },
+         "製品固有データの書き込みが完了していません。"},
+        {"boot ROM write cut short",
+         [&](const TempBoard& b) {
+             fault(b, "fmWriteProgram", 1);
+             upgradeFails(b);
+         },
+         "ＩＰＬの書き込みが完了していません。"},
+        {"command file copy cut short",
+         [&](const TempBoard& b) {
+             fault(b, "fmFileCopy", 1);
+             upgradeFails(b);
+         },
+         "RZSYS.BINの書き込みが完了していません。"},
+        {"SPI boot image write failing",
+         [&](const TempBoard& b) {
+             for (int nth = 1; nth <= 3; ++nth)
+                 fault(b, "SPIFLASH_page_program", nth);
+             upgradeFails(b);
+         },
+         "SPIブートイメージ (0x00000)の書き込みが完了していません。"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempBoard fresh{OldBoard()}; // the library now works on this one
+        row.leave(fresh);
+        simboard::BoardConfig config = fresh.Config();
+        config.faults.clear();
+        fresh.SetConfig(config);
+        simboard::ClearTrace(fresh.Dir());
+        ConsoleRun run = RunConsole("reset");
+        EXPECT_EQ(run.exitCode, 1u) << run.err;
+        EXPECT_NE(run.err.find(AsRedirected(row.message)), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(AsRedirected("ボードのリセットや電源の切断はしないで下さい。")),
+                  std::string::npos);
+        EXPECT_EQ(simboard::CountTraceCalls(fresh.Dir(), "ResetIP"), 0);
+        ClearRecoveryFolder();
+    }
+}
+
 TEST_F(Journey, TheHistoryKeepsLongLinesAndNulsWhole) {
     const std::string longLine =
         "2024-01-01 00:00:00\tboard 0\t-\t" + std::string(5000, 'a') + "\tdone";
@@ -1035,7 +1122,13 @@ const SlowCall kSlowCalls[] = {
      true,
      {kCommandQuestionShort, kUpgradeDone},
      0},
-    {"SpiImageUpdate", SlowStage::SpiImageUpdate, "SPIFLASH_page_program", 1, false, {}, 0},
+    {"SpiImageUpdate",
+     SlowStage::SpiImageUpdate,
+     "SPIFLASH_page_program",
+     1,
+     false,
+     {kUpgradeDone},
+     0},
     {"Write", SlowStage::Write, "fmWrite", 1, true, {kWriteOk, kResetQuestion}, 1},
     {"ClockRead", SlowStage::ClockRead, "GetIPTime", 2, false, {kWriteOk, kResetQuestion}, 1},
 };
@@ -1089,8 +1182,8 @@ TEST_P(SlowBoard, WindowsAnswerWhileTheBoardWorks) {
     if (upgrade) {
         ExpectBoxAndAnswer(child, kIplQuestion, IDOK);
         if (slow.stage == SlowStage::SpiImageUpdate) {
+            // The upgrade is complete only once the SPI images are written.
             ExpectBoxAndAnswer(child, kCommandQuestionShort, IDOK);
-            ExpectBoxAndAnswer(child, kUpgradeDone, IDOK);
         }
         window = FindTopWindow(Wide(kProgressCaption).c_str(), L"#32770", child.Pid());
     } else {

@@ -34,6 +34,8 @@ constexpr const char kRecoveryOtherPrefix[] = "このボードと一致しない
 constexpr const char kRecoveryOtherSuffix[] = "\nに保存されています。";
 constexpr const char kDeleteFailed[] = "RZSYS.BIN の削除に失敗しました";
 constexpr const char kCopyFailed[] = "RZSYS.BIN のコピーに失敗しました";
+constexpr const char kCommandUnfinished[] =
+    "前回中断したRZSYS.BINの書き込みが完了していません。\nもう一度書き込みます。";
 
 constexpr const char kPdReadOpen[] =
     "製品固有データリード時　SPIフラッシュオープンに失敗しました。";

@@ -298,8 +298,9 @@ void FirmwareCheckTest::Prepare(uint32_t boardType, const Versions& versions) {
     options.commandVersion = versions.boardCommand;
     board = std::make_unique<testboard::TempBoard>(options);
     if (boardType != 0x201) { // a real board boots from the head of main flash
-        const auto rom = HeaderFile(versions.boardRom, boardType, 1024);
-        ASSERT_TRUE(simboard::WriteMainFlash(board->Dir(), 0, rom.data(), 1024));
+        auto rom = HeaderFile(versions.boardRom, boardType, 1024);
+        rom.resize(0xC00, 0xFF); // erased up to the product data
+        ASSERT_TRUE(simboard::WriteMainFlash(board->Dir(), 0, rom.data(), 0xC00));
     }
     ASSERT_TRUE(simboard::WriteBoardFile(board->Dir(), std::string("sys:\\") + kCommandFile,
                                          "old command file"));

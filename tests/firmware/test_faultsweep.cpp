@@ -20,10 +20,13 @@
 
 #include "app/tarnelapp.h"
 #include "boardlib/lm800mul.h"
+#include "engine/boardui.h"
+#include "firmware/bootcheck.h"
 #include "firmware/recoveryrecord.h"
 
 #include <algorithm>
 #include <chrono>
+#include <deque>
 #include <fstream>
 #include <cstring>
 #include <iostream>
@@ -47,6 +50,9 @@ struct Tally {
     int cases = 0;
     int recovered = 0;
     std::vector<std::string> unrecoverable; // "case: problem"
+    // Cases where, at some moment, the tool would have reset a board that
+    // does not boot: "case: what was not whole".
+    std::vector<std::string> resetsOverUnfinished;
 };
 Tally g_tally;
 
@@ -122,15 +128,22 @@ std::vector<size_t> RepresentativeCalls(const std::vector<simboard::TraceEntry>&
 
 class FaultSweep : public FirmwareCheckTest {
 protected:
-    void PrepareHeaviest(const Scenario& s) {
+    // romLength: the installed boot ROM's size; past 0xC00 it covers the
+    // product data, erased there or not (identityAreaData).
+    void PrepareHeaviest(const Scenario& s, uint32_t romLength = kRomLength,
+                         bool identityAreaData = false) {
         scenario = &s;
+        resetMoments.clear();
         Versions v;
         v.fileRom = s.romAndCommandDue ? 0x101 : 0x100;
         v.fileCommand = s.romAndCommandDue ? 0x101 : 0x100;
         Prepare(s.type, v);
-        romAddressEnd = s.type == 0x201 ? 0 : kRomLength;
+        romAddressEnd = s.type == 0x201 ? 0 : romLength;
         oldRom = HeaderFile(0x100, s.type, kRomLength);
-        newRom = HeaderFile(v.fileRom, s.type, kRomLength);
+        newRom = HeaderFile(v.fileRom, s.type, romLength);
+        if (romLength > 0xC00)
+            std::fill(newRom.begin() + 0xC00, newRom.begin() + 0xD00,
+                      identityAreaData ? 0x5A : 0xFF);
         newCommand = HeaderFile(v.fileCommand, s.type, 512);
         if (s.type != 0x201) {
             ASSERT_TRUE(simboard::WriteMainFlash(board->Dir(), 0, oldRom.data(), kRomLength));
@@ -154,6 +167,12 @@ protected:
             }
         } else {
             identity = MainProductData();
+        }
+        if (s.spi) {
+            // Data beside the SPI copy in its sector, which a rewrite of the
+            // copy erases with it.
+            const auto beside = PatternImage(0x300, 9);
+            simboard::WriteSpiFlash(board->Dir(), 0xF000, beside.data(), 0x300);
         }
         oldSpi = SpiFlash(0, kSpiSize);
         sector = simboard::ProductDataMainAddress(s.type) & 0xFFFF0000;
@@ -207,6 +226,74 @@ protected:
         return "";
     }
 
+    // Does main flash from 0 hold this boot ROM image? The product data
+    // block, which the tool writes itself, is judged on its own.
+    bool BootRegionHolds(const std::vector<uint8_t>& image) const {
+        if (image.empty())
+            return false;
+        auto rom = MainFlash(0, static_cast<uint32_t>(image.size()));
+        auto want = image;
+        for (size_t i = 0xC00; i < 0xD00 && i < rom.size(); ++i)
+            rom[i] = want[i] = 0;
+        return rom == want;
+    }
+
+    // What keeps the board from booting as it now is ("" when it boots): the
+    // boot ROM, the command file and the SPI boot images each a whole image
+    // (the new one or the one before), and a valid copy of its identity.
+    std::string BootProblems(bool settled) const {
+        std::string problems;
+        auto add = [&](const std::string& p) { problems += (problems.empty() ? "" : "; ") + p; };
+        auto config = board->Config();
+        if (scenario->type != 0x201) {
+            // Settled, the version the board reports must be the image's too.
+            const bool current =
+                (!settled || config.romVersion == 0x101) && BootRegionHolds(newRom);
+            const bool old = (!settled || config.romVersion == 0x100) && BootRegionHolds(oldRom);
+            const bool mended =
+                (!settled || config.romVersion == 0x102) && BootRegionHolds(otherRom);
+            if (!current && !old && !mended)
+                add("boot ROM is neither current nor the old one");
+        }
+        const bool ownMain = MainProductData() == identity;
+        const bool ownSpi = scenario->spi && SpiProductData() == identity;
+        if (!ownMain && !ownSpi)
+            add("no copy of the product data is the board's identity");
+        const std::string command = BoardFile("sys:\\RZSYS.BIN");
+        const std::string newText(newCommand.begin(), newCommand.end());
+        if (!((!settled || config.commandVersion == 0x101) && command == newText) &&
+            !((!settled || config.commandVersion == 0x100) && command == kOldCommand) &&
+            !(!scenario->romAndCommandDue && command == kOldCommand))
+            add("command file is neither current nor the old one");
+        if (scenario->spi) {
+            auto spi = SpiFlash(0, kSpiSize);
+            auto region = [&](uint32_t at, uint32_t length, uint8_t seed) {
+                std::vector<uint8_t> now(spi.begin() + at, spi.begin() + at + length);
+                return now == PatternImage(length, seed) ||
+                       now ==
+                           std::vector<uint8_t>(oldSpi.begin() + at, oldSpi.begin() + at + length);
+            };
+            if (!region(0, kSpiImageLength, 1) || !region(0x10000, kSpiImage2Length, 2))
+                add("an SPI boot image is neither current nor the old one");
+        }
+        return problems;
+    }
+
+    // The moment a reset could come (Exit after a Write, or the console's
+    // reset): if the tool would reset now, the board must boot.
+    void CheckResetMoment(const std::string& when) {
+        const int h = board->Open();
+        if (h == 0)
+            return;
+        SetBoardUi(nullptr); // nobody to answer: read only
+        const std::string held = UnfinishedOnBoard(h);
+        SetBoardUi(&theApp.m_ui);
+        CloseIPDev(h);
+        const std::string problems = BootProblems(false);
+        if (held.empty() && !problems.empty() && resetMoments.empty())
+            resetMoments = when + ": " + problems;
+    }
+
     // What is not as it must be once the board has settled ("" = all).
     std::string Problems(const CheckRun& last) {
         std::string problems;
@@ -225,32 +312,10 @@ protected:
             add("main-flash product data is not the board's identity");
         if (scenario->spi && SpiProductData() != identity)
             add("SPI product data is not the board's identity");
-        auto config = board->Config();
-        if (scenario->type != 0x201) {
-            auto rom = MainFlash(0, kRomLength);
-            const bool current = config.romVersion == 0x101 && rom == newRom;
-            const bool old = config.romVersion == 0x100 && rom == oldRom;
-            const bool mended = config.romVersion == 0x102 && rom == otherRom;
-            if (!current && !old && !mended)
-                add("boot ROM is neither current nor the old one");
-        }
-        const std::string command = BoardFile("sys:\\RZSYS.BIN");
-        const std::string newText(newCommand.begin(), newCommand.end());
-        if (!(config.commandVersion == 0x101 && command == newText) &&
-            !(config.commandVersion == 0x100 && command == kOldCommand) &&
-            !(!scenario->romAndCommandDue && command == kOldCommand))
-            add("command file is neither current nor the old one");
+        const std::string boot = BootProblems(true);
+        if (!boot.empty())
+            add(boot);
         auto spi = SpiFlash(0, kSpiSize);
-        if (scenario->spi) {
-            auto region = [&](uint32_t at, uint32_t length, uint8_t seed) {
-                std::vector<uint8_t> now(spi.begin() + at, spi.begin() + at + length);
-                return now == PatternImage(length, seed) ||
-                       now ==
-                           std::vector<uint8_t>(oldSpi.begin() + at, oldSpi.begin() + at + length);
-            };
-            if (!region(0, kSpiImageLength, 1) || !region(0x10000, kSpiImage2Length, 2))
-                add("an SPI boot image is neither current nor the old one");
-        }
         for (uint32_t a = 0; a < kSpiSize; ++a) {
             const bool mayChange = scenario->spi && (a < 0x1000 || (a >= 0xFC00 && a < 0xFD00) ||
                                                      (a >= 0x10000 && a < 0x11000));
@@ -276,12 +341,15 @@ protected:
         return problems;
     }
 
-    // Clean starts until one changes no flash; the problems after them.
+    // Clean starts until one changes no flash; the problems after them. A
+    // reset is looked at before each start and after the last.
     std::string Settle(std::string strays) {
         CheckRun last;
         bool settled = false;
+        CheckResetMoment("after the faulted start");
         for (int i = 0; i < kMaxCleanStarts && !settled; ++i) {
             last = RunCheck(*board);
+            CheckResetMoment("after clean start " + std::to_string(i + 1));
             if (strays.empty())
                 strays = StrayFlashChange(last.trace);
             settled = true;
@@ -325,6 +393,10 @@ protected:
         else
             g_tally.unrecoverable.push_back(std::string(scenario->name) + " " + name + ": " +
                                             problems);
+        if (!resetMoments.empty())
+            g_tally.resetsOverUnfinished.push_back(std::string(scenario->name) + " " + name + ": " +
+                                                   resetMoments);
+        resetMoments.clear();
     }
 
     void SweepScenario(const Scenario& s) {
@@ -396,6 +468,51 @@ protected:
             if (!told)
                 problems += "; the short read was not reported";
             Record("short read of " + file, problems);
+        }
+
+        // Each question answered Cancel: the board stays as it boots.
+        if (s.romAndCommandDue) {
+            const std::vector<std::pair<const char*, std::deque<int>>> declines = {
+                {"boot ROM question answered Cancel", {IDCANCEL}},
+                {"command file question answered Cancel", {IDOK, IDCANCEL}}};
+            for (const auto& decline : declines) {
+                PrepareHeaviest(s);
+                CheckRun first = RunCheck(*board, decline.second);
+                Record(decline.first, Settle(StrayFlashChange(first.trace)));
+            }
+        }
+
+        // A boot ROM image of 8 KiB, over the product data's offset: erased
+        // there, or with data there (refused before anything is erased). A
+        // cut after and inside every flash change up to the write-back.
+        if (s.romAndCommandDue) {
+            for (bool data : {false, true}) {
+                const std::string image = data ? "8 KiB boot ROM with data at 0xC00, "
+                                               : "8 KiB boot ROM erased at 0xC00, ";
+                PrepareHeaviest(s, 0x2000, data);
+                if (data)
+                    allowedBox = "ファイルの製品固有データの領域が消去されていないため";
+                CheckRun plain = RunCheck(*board);
+                Record(image + "no fault", Settle(StrayFlashChange(plain.trace)));
+                std::vector<simboard::TraceEntry> changes;
+                for (const auto& e : plain.trace) {
+                    if (simboard::IsFlashChangingCall(e.function))
+                        changes.push_back(e);
+                }
+                const int upTo = std::min<int>(4, static_cast<int>(changes.size()));
+                for (int n = 1; n <= upTo; ++n) {
+                    for (bool inside : {false, true}) {
+                        PrepareHeaviest(s, 0x2000, data);
+                        bool cut = false;
+                        std::string strays =
+                            inside ? RunChildWithCut(0, n, cut) : RunChildWithCut(n, 0, cut);
+                        Record(image + (inside ? "cut inside " : "cut after ") +
+                                   changes[static_cast<size_t>(n - 1)].function,
+                               cut ? Settle(strays) : "no power cut happened");
+                    }
+                }
+                allowedBox.clear();
+            }
         }
 
         // Records on the PC that must change nothing on this board.
@@ -515,6 +632,7 @@ protected:
     std::vector<uint8_t> mainBefore;
     std::vector<uint8_t> otherRom; // a boot ROM put on elsewhere, accepted as it is
     std::string allowedBox;        // a stop box the last start may show (about a planted record)
+    std::string resetMoments;      // the first moment a reset would have met an unbootable board
 };
 
 } // namespace
@@ -529,12 +647,15 @@ TEST_F(FaultSweep, EveryFaultOfTheHeaviestStartUpOfEachBoardTypeRecovers) {
     }
     for (const std::string& u : g_tally.unrecoverable)
         std::cout << "  UNRECOVERABLE " << u << "\n";
+    for (const std::string& r : g_tally.resetsOverUnfinished)
+        std::cout << "  RESET OVER AN UNFINISHED BOARD " << r << "\n";
     std::cout << "  "
               << std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() -
                                                                   started)
                      .count()
               << " s\n";
     EXPECT_EQ(g_tally.unrecoverable, Texts{});
+    EXPECT_EQ(g_tally.resetsOverUnfinished, Texts{});
     EXPECT_GT(g_tally.cases, 100);
 }
 
@@ -570,6 +691,8 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     std::cout << "fault sweep: " << g_tally.cases << " cases, " << g_tally.recovered
-              << " recovered, " << g_tally.unrecoverable.size() << " unrecoverable" << std::endl;
+              << " recovered, " << g_tally.unrecoverable.size() << " unrecoverable, "
+              << g_tally.resetsOverUnfinished.size() << " resets over an unfinished board"
+              << std::endl;
     return result;
 }

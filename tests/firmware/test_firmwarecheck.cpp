@@ -278,9 +278,11 @@ TEST_F(CheckTest, RomRewriteCallsInOrderAndTheWindowShowsItsTexts) {
         (std::vector<std::string>{
             "GetIPVersionInfo()=0", "fmReadDataBuffer(0xC00, 128)=0", "SPIFLASH_open()=0",
             "SPIFLASH_close()=0", "GetIPVersionInfo()=0",
+            "fmReadDataBuffer(0x0, 512)=0", // the boot region it replaces
             "fmWriteProgram(\"" + install->SystemFolder() + "\\lm8boot.rom\")=0",
             "fmReadDataBuffer(0x0, 32768)=0", "fmSectorErase(0x0)=0",
             "fmWriteDataBuffer(0x0, 32768)=0", "fmReadDataBuffer(0x0, 32768)=0",
+            "fmReadDataBuffer(0x0, 512)=0", // the boot region read back whole
             "SPIFLASH_open()=0", "SPIFLASH_close()=0", "SPIFLASH_open()=0", "SPIFLASH_close()=0"}));
     // The window was up, still without a message, when the question came, and
     // showed the completion text behind the notice.
@@ -348,10 +350,12 @@ TEST_F(CheckTest, Type300RestoresItsMainCopyAndNeverTouchesSpi) {
     EXPECT_EQ(MainProductData(), mainCopy);
     for (const auto& entry : run.trace)
         EXPECT_EQ(entry.function.rfind("SPIFLASH_", 0), std::string::npos) << entry.line;
-    EXPECT_EQ(run.CallsOf({"fmReadDataBuffer"}),
-              (std::vector<std::string>{"fmReadDataBuffer(0xC00, 128)=0",
-                                        "fmReadDataBuffer(0x0, 32768)=0",
-                                        "fmReadDataBuffer(0x0, 32768)=0"})); // and read back
+    EXPECT_EQ(
+        run.CallsOf({"fmReadDataBuffer"}),
+        (std::vector<std::string>{"fmReadDataBuffer(0xC00, 128)=0", "fmReadDataBuffer(0x0, 512)=0",
+                                  "fmReadDataBuffer(0x0, 32768)=0",
+                                  "fmReadDataBuffer(0x0, 32768)=0",  // and read back
+                                  "fmReadDataBuffer(0x0, 512)=0"})); // the boot ROM whole
 }
 
 TEST_F(CheckTest, Type201HasNoFileCheckNoQuestionNoWindowButItsSpiImagesAndRepair) {

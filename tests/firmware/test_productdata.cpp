@@ -301,16 +301,22 @@ TEST_F(ProductDataTest, SpiWriteRewritesSectorF000KeepingItsOtherBytes) {
 }
 
 // A rewrite of the SPI copy cut inside its page program leaves the first half
-// of the block right and the rest erased: it counts only as the whole block.
+// of the block right and the rest of its sector erased: it counts only as the
+// whole block, and the sector, data beside the copy included, comes back
+// from the record.
 TEST_F(ProductDataTest, SpiCopyCutShortInItsRewriteCountsOnlyWhole) {
     Open();
     const ProductData block = Block(0x200);
-    std::vector<uint8_t> half(block.bytes, block.bytes + 256);
-    std::fill(half.begin() + 128, half.end(), 0xFF);
+    std::vector<uint8_t> sector(4096, 0xFF); // as the cut rewrite was writing it
+    for (size_t i = 0; i < 0x300; ++i)
+        sector[i] = static_cast<uint8_t>(i * 7 + 1);
+    std::memcpy(sector.data() + 0xC00, block.bytes, 256);
+    std::vector<uint8_t> cut(4096, 0xFF);
+    std::memcpy(cut.data() + 0xC00, block.bytes, 128);
     const std::vector<uint8_t> erased(256, 0xFF);
-    ASSERT_TRUE(simboard::WriteSpiFlash(board->Dir(), 0xFC00, half.data(), 256));
+    ASSERT_TRUE(simboard::WriteSpiFlash(board->Dir(), 0xF000, cut.data(), 4096));
     ASSERT_TRUE(simboard::WriteMainFlash(board->Dir(), 0xC00, erased.data(), 256));
-    ASSERT_TRUE(SaveSpiCopyRecord(block));
+    ASSERT_TRUE(SaveSpiCopyRecord(block, sector.data()));
 
     ReconcileProductData copies(hBoard, 0x200);
     copies.ReadCopies();
@@ -322,15 +328,19 @@ TEST_F(ProductDataTest, SpiCopyCutShortInItsRewriteCountsOnlyWhole) {
     ASSERT_TRUE(simboard::ReadMainFlash(board->Dir(), 0xC00, main.data(), 256));
     EXPECT_EQ(spi, whole);
     EXPECT_EQ(main, whole);
+    std::vector<uint8_t> after(4096);
+    ASSERT_TRUE(simboard::ReadSpiFlash(board->Dir(), 0xF000, after.data(), 4096));
+    EXPECT_EQ(after, sector) << "the data beside the copy is back";
     ProductData left = {};
-    EXPECT_FALSE(LoadSpiCopyRecord(block, left)) << "the record outlived the write";
+    std::vector<BYTE> leftSector;
+    EXPECT_FALSE(LoadSpiCopyRecord(block, left, leftSector)) << "the record outlived the write";
 
     // The record of a rewrite that read back right but was not removed.
-    ASSERT_TRUE(SaveSpiCopyRecord(block));
+    ASSERT_TRUE(SaveSpiCopyRecord(block, sector.data()));
     simboard::ClearTrace(board->Dir());
     copies.ReadCopies();
     EXPECT_TRUE(copies.m_bSpiValid && !copies.m_bSpiRewrite);
-    EXPECT_FALSE(LoadSpiCopyRecord(block, left));
+    EXPECT_FALSE(LoadSpiCopyRecord(block, left, leftSector));
 }
 
 TEST_F(ProductDataTest, SpiWriteTriesAgainAndReportsOnlyALastingFailureClosingOnce) {
