@@ -12,6 +12,7 @@
 #include "firmware/firmwarehistory.h"
 #include "firmware/installedfiles.h"
 #include "firmware/productdata.h"
+#include "firmware/recoveryrecord.h"
 #include "settings/rzscript.h"
 
 #include <algorithm>

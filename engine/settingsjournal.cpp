@@ -27,17 +27,6 @@ static_assert(sizeof(JournalHeader) == 24, "journal header layout");
 const char kJournalExtension[] = ".ini.journal";
 const char kAsideExtension[] = ".aside";
 
-DWORD Crc32(const void* data, size_t length, DWORD crc) {
-    const BYTE* bytes = static_cast<const BYTE*>(data);
-    crc = ~crc;
-    for (size_t i = 0; i < length; ++i) {
-        crc ^= bytes[i];
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
 DWORD JournalChecksum(const JournalHeader& header, const SettingsJournal& journal) {
     JournalHeader unsummed = header;
     unsummed.checksum = 0;
@@ -46,24 +35,10 @@ DWORD JournalChecksum(const JournalHeader& header, const SettingsJournal& journa
     return Crc32(journal.text.data(), journal.text.size(), crc);
 }
 
-bool WriteAll(HANDLE file, const std::string& bytes) {
-    DWORD written = 0;
-    return bytes.empty() ||
-           (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-            written == bytes.size());
-}
-
 bool ReadAll(HANDLE file, std::string& bytes, DWORD size) {
     bytes.assign(size, '\0');
     DWORD read = 0;
     return size == 0 || (ReadFile(file, &bytes[0], size, &read, nullptr) && read == size);
-}
-
-bool EnsureFolder(const std::string& folder) {
-    const size_t slash = folder.find_last_of('\\');
-    if (slash != std::string::npos)
-        CreateDirectoryA(folder.substr(0, slash).c_str(), nullptr);
-    return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 } // namespace
@@ -92,23 +67,12 @@ bool SaveSettingsJournal(const std::string& address, const SettingsJournal& jour
     header.textSize = static_cast<DWORD>(journal.text.size());
     header.checksum = JournalChecksum(header, journal);
 
-    // Whole under the temporary name first, so that a cut leaves no journal
+    // Whole under a temporary name first, so that a cut leaves no journal
     // or a whole one.
-    const std::string temporary = path + ".new";
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    bool ok = WriteFile(file, &header, sizeof(header), &written, nullptr) &&
-              written == sizeof(header) && WriteAll(file, journal.previous.bytes) &&
-              WriteAll(file, journal.text) && FlushFileBuffers(file);
-    CloseHandle(file);
-    ok = ok && MoveFileExA(temporary.c_str(), path.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!ok)
-        DeleteFileA(temporary.c_str());
-    return ok;
+    return ReplaceFileWhole(
+        path, {{&header, sizeof(header)},
+               {journal.previous.bytes.data(), static_cast<DWORD>(journal.previous.bytes.size())},
+               {journal.text.data(), static_cast<DWORD>(journal.text.size())}});
 }
 
 bool LoadSettingsJournal(const std::string& path, SettingsJournal& journal) {
