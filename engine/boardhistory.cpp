@@ -1,6 +1,8 @@
 // boardhistory.cpp - appending to and reading the board history.
 #include "engine/boardhistory.h"
 
+#include "firmware/recoveryrecord.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -101,18 +103,11 @@ int BoardFailureCount() {
 
 std::vector<std::string> ReadBoardHistory(int boardNo) {
     std::vector<std::string> lines;
-    const std::string path = BoardHistoryPath();
-    FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return lines;
     // The whole file, so that no line is split however long it is, nor cut
     // at a stray NUL.
     std::string text;
-    char buffer[4096];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
-        text.append(buffer, n);
-    std::fclose(file);
+    if (!ReadWholeLocalFile(BoardHistoryPath(), text))
+        return lines;
     const std::string board = "\t" + BoardField(boardNo) + "\t";
     size_t start = 0;
     while (start < text.size()) {

@@ -293,27 +293,10 @@ FirmwareCheck::Next FirmwareCheck::RewriteBootRom(ReconcileProductData& productD
             ShowFirmwareErrorWith("%s のオープンに失敗しました。", m_romPath);
         else
             ShowFirmwareErrorWith(kBadRomImageFormat, m_romName);
-        if (m_bBlankRom || m_bRomUnfinished) {
-            m_bFlashUnfinished = true;
-            m_progress.Destroy();
-            return Next::End;
-        }
-        m_progress.Step(2);
-        RestoreDeferredMainCopy(productData);
-        return Next::Go;
+        return SkipBootRom(productData);
     }
-    if (!AskFirmwareQuestion(m_bBlankRom ? kBlankRomQuestion : kIplQuestion)) {
-        if (m_bBlankRom || m_bRomUnfinished) {
-            // The board stays without whole boot code: nothing else is done to it.
-            m_bFlashUnfinished = true;
-            m_progress.Destroy();
-            return Next::End;
-        }
-        m_progress.Step(2);
-        // The main copy that waited for the boot ROM write is put back now.
-        RestoreDeferredMainCopy(productData);
-        return Next::Go;
-    }
+    if (!AskFirmwareQuestion(m_bBlankRom ? kBlankRomQuestion : kIplQuestion))
+        return SkipBootRom(productData);
     m_progress.UpdateBar();
     m_progress.SetText("ROMをアップグレードしています。");
     FirmwarePause(kShortPause);
@@ -465,6 +448,19 @@ bool FirmwareCheck::PrepareCommandFileWrite(UnfinishedWrite& write) {
         return false;
     }
     return true;
+}
+
+FirmwareCheck::Next FirmwareCheck::SkipBootRom(ReconcileProductData& productData) {
+    if (m_bBlankRom || m_bRomUnfinished) {
+        // The board stays without whole boot code: nothing else is done to it.
+        m_bFlashUnfinished = true;
+        m_progress.Destroy();
+        return Next::End;
+    }
+    m_progress.Step(2);
+    // The main copy that waited for the boot ROM write is put back now.
+    RestoreDeferredMainCopy(productData);
+    return Next::Go;
 }
 
 void FirmwareCheck::RestoreDeferredMainCopy(ReconcileProductData& productData) {

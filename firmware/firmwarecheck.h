@@ -78,6 +78,9 @@ private:
     // Reads the installed command file and the board's, and remembers the
     // copy as unfinished; false (told) when that cannot be done.
     bool PrepareCommandFileWrite(struct UnfinishedWrite& write);
+    // The boot ROM is not written (declined or refused): without whole boot
+    // code on the board the check ends, else it goes on.
+    Next SkipBootRom(ReconcileProductData& productData);
     // A main copy whose repair waited for the boot ROM write is written now
     // that no such write comes.
     void RestoreDeferredMainCopy(ReconcileProductData& productData);

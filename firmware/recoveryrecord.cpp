@@ -108,6 +108,19 @@ bool ReplaceFileWhole(const std::string& path,
     return ok;
 }
 
+bool ReadWholeLocalFile(const std::string& path, std::string& bytes) {
+    FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return false;
+    bytes.clear();
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
+        bytes.append(buffer, n);
+    std::fclose(file);
+    return true;
+}
+
 bool EnsureFolder(const std::string& folder) {
     const size_t slash = folder.find_last_of('\\');
     if (slash != std::string::npos)

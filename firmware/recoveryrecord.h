@@ -48,6 +48,8 @@ constexpr DWORD kRecordPieceSize = 0x1000;
 // is whole, so that a cut leaves the old file or the new one.
 DWORD Crc32(const void* data, size_t length, DWORD crc = 0);
 bool EnsureFolder(const std::string& folder);
+// The whole of a file on the PC; false when it cannot be opened.
+bool ReadWholeLocalFile(const std::string& path, std::string& bytes);
 bool ReplaceFileWhole(const std::string& path,
                       std::initializer_list<std::pair<const void*, DWORD>> parts);
 

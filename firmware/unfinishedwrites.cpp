@@ -144,9 +144,7 @@ DWORD BootRegionChecksum(const BYTE* bytes, DWORD size, DWORD boardType) {
     const DWORD block = ProductDataMainAddress(boardType);
     if (block >= size)
         return Crc32(bytes, size);
-    const BYTE erased[kProductDataSize] = {};
-    std::vector<BYTE> masked(erased, erased + kProductDataSize);
-    std::fill(masked.begin(), masked.end(), 0xFF);
+    const std::vector<BYTE> masked(kProductDataSize, 0xFF); // the block as erased
     DWORD crc = Crc32(bytes, block);
     crc = Crc32(masked.data(), std::min(kProductDataSize, size - block), crc);
     if (block + kProductDataSize < size)
@@ -156,16 +154,9 @@ DWORD BootRegionChecksum(const BYTE* bytes, DWORD size, DWORD boardType) {
 
 std::vector<UnfinishedWrite> LoadUnfinishedWrites(const ProductData& identity) {
     std::vector<UnfinishedWrite> writes;
-    const std::string path = WritesPath(identity);
-    FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return writes;
     std::string text;
-    char buffer[1024];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
-        text.append(buffer, n);
-    std::fclose(file);
+    if (!ReadWholeLocalFile(WritesPath(identity), text))
+        return writes;
     // Whole only with its closing sum over everything before it.
     const size_t end = text.rfind("end ");
     if (end == std::string::npos ||

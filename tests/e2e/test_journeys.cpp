@@ -44,6 +44,7 @@ const char kWriteUnreadQuestion[] =
     "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙが読み出せていません。\nボードの設定を上書きします。よろしいですか？";
 const char kResetQuestion[] = "システムのリセットを行います。よろしいですか？";
 const char kResetFailed[] = "リセットに失敗しました";
+const char kBootFileUnfinished[] = "ｼｽﾃﾑﾌﾞｰﾄﾌｧｲﾙの書き込みが完了していません。";
 const char kProgressCaption[] = "Lm Series フラッシュメモリ アップグレード";
 
 const char kInitialBootIni[] = "[IPADR]\r\n192.168.0.10\r\n[PORT]\r\n30001\r\n";
@@ -734,7 +735,12 @@ TEST_F(Journey, ASettingsWriteCutShortIsMadeWholeByTheNextStartOfEitherProgram) 
                         MessageBoxInfo box;
                         while (WaitForMessageBox(box, 1500, child.Pid()))
                             AnswerMessageBox(box, IDOK);
+                        // Exit offers no reset over the emptied file; it says so.
                         ClickDlgButton(main, IDC_BUTTON_EXIT);
+                        ASSERT_TRUE(WaitForMessageBox(box, kWait, child.Pid()));
+                        EXPECT_EQ(Utf8(box.text).rfind(kBootFileUnfinished, 0), 0u)
+                            << Utf8(box.text);
+                        AnswerMessageBox(box, IDOK);
                         EXPECT_EQ(child.Wait(kWait), 0u);
                     }
                 } else {
@@ -1215,10 +1221,10 @@ TEST_P(SlowBoard, WindowsAnswerWhileTheBoardWorks) {
         [&] { return simboard::CountTraceCalls(board.Dir(), slow.function) >= slow.nth; }, kWait));
 
     // After the call: everything goes on as without the delay.
-    if (slow.boxesAfter[0] != nullptr) {
+    if (slow.boxesAfter[0] != nullptr)
         ExpectBoxAndAnswer(child, slow.boxesAfter[0], IDOK);
+    if (slow.boxesAfter[1] != nullptr)
         ExpectBoxAndAnswer(child, slow.boxesAfter[1], upgrade ? IDOK : IDCANCEL);
-    }
     if (upgrade) {
         HWND main = WaitForMainDialog(child);
         ASSERT_NE(main, nullptr);
