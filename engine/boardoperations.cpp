@@ -6,7 +6,6 @@
 #include "engine/boardui.h"
 #include "engine/bootfilemessages.h"
 #include "engine/bootfilerecovery.h"
-#include "engine/settingsjournal.h"
 #include "firmware/bootcheck.h"
 #include "firmware/firmwarecheck.h"
 #include "firmware/firmwarehistory.h"
@@ -196,16 +195,15 @@ bool MayResetBoard(int hBoard, bool unfinished) {
         ShowFlashWriteUnfinishedOnExit();
         return false;
     }
-    const std::string reason = UnfinishedOnBoard(hBoard);
+    std::string address;
+    const std::string reason = UnfinishedOnBoard(hBoard, &address);
     if (!reason.empty()) {
         ShowResetHeldBack(reason.c_str());
         return false;
     }
     // A settings write that no start has made whole yet may have left the
     // file empty.
-    const std::string address = LearnHardwareAddress(hBoard);
-    if (!address.empty() &&
-        GetFileAttributesA(SettingsJournalPath(address).c_str()) != INVALID_FILE_ATTRIBUTES) {
+    if (!PendingSettingsJournal(address).empty()) {
         ShowResetHeldBack(kBootFileUnfinished);
         return false;
     }

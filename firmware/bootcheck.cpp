@@ -3,6 +3,7 @@
 
 #include "boardlib/lm800mul.h"
 #include "firmware/firmwarecheck.h"
+#include "firmware/firmwarehistory.h"
 #include "firmware/flashwrite.h"
 #include "firmware/productdata.h"
 #include "firmware/recoveryrecord.h"
@@ -37,7 +38,7 @@ bool BootHeadBlank(int hBoard, DWORD boardType, bool& blank) {
 
 } // namespace
 
-std::string UnfinishedOnBoard(int hBoard) {
+std::string UnfinishedOnBoard(int hBoard, std::string* address) {
     FirmwareVersionInfo version = {};
     if (GetIPVersionInfo(hBoard, version.bytes) != 0)
         return kUnreadable;
@@ -49,6 +50,8 @@ std::string UnfinishedOnBoard(int hBoard) {
                                                                                     : nullptr;
     if (identity == nullptr)
         return copies.m_bMainRead ? kNoIdentity : kUnreadable;
+    if (address != nullptr)
+        *address = HardwareAddressOf(copies);
     bool blank = false;
     if (!BootHeadBlank(hBoard, type, blank))
         return kUnreadable;

@@ -10,4 +10,5 @@
 // no main-flash write of its identity left to complete, and every write left
 // unverified reading back whole (the new image or the one it replaced).
 // Otherwise the first thing that is not so, as a line of the user's message.
-std::string UnfinishedOnBoard(int hBoard);
+// `address`, when given, gets the identity's hardware address ("" without one).
+std::string UnfinishedOnBoard(int hBoard, std::string* address = nullptr);
