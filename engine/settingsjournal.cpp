@@ -25,7 +25,6 @@ struct JournalHeader {
 static_assert(sizeof(JournalHeader) == 24, "journal header layout");
 
 const char kJournalExtension[] = ".ini.journal";
-const char kAsideExtension[] = ".aside";
 
 DWORD JournalChecksum(const JournalHeader& header, const SettingsJournal& journal) {
     JournalHeader unsummed = header;
@@ -102,32 +101,9 @@ void RemoveSettingsJournal(const std::string& address) {
 }
 
 std::vector<std::string> FindSettingsJournals() {
-    std::vector<std::string> paths;
-    const std::string folder = RecoveryFolder();
-    if (folder.empty())
-        return paths;
-    WIN32_FIND_DATAA found = {};
-    HANDLE search = FindFirstFileA((folder + "\\*" + kJournalExtension).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return paths;
-    const size_t extension = sizeof(kJournalExtension) - 1;
-    do {
-        const std::string name = found.cFileName;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && name.size() > extension &&
-            name.compare(name.size() - extension, extension, kJournalExtension) == 0)
-            paths.push_back(folder + "\\" + name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return paths;
+    return FindRecoveryFiles(kJournalExtension);
 }
 
 std::string SetSettingsJournalAside(const std::string& path) {
-    for (int n = 1; n < 100; ++n) {
-        const std::string aside = path + (n == 1 ? "" : "." + std::to_string(n)) + kAsideExtension;
-        if (MoveFileExA(path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH))
-            return aside;
-        if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS)
-            break;
-    }
-    return "";
+    return SetFileAside(path);
 }

@@ -264,13 +264,14 @@ void RemoveLoadedRecord(const RecoveryRecord& record) {
 }
 
 std::string SetRecordAside(const RecoveryRecord& record) {
-    if (record.path.empty())
-        return "";
-    // An earlier record set aside under the same name is kept as well.
+    return record.path.empty() ? "" : SetFileAside(record.path);
+}
+
+std::string SetFileAside(const std::string& path) {
+    // An earlier file set aside under the same name is kept as well.
     for (int n = 1; n < 100; ++n) {
-        const std::string aside =
-            record.path + (n == 1 ? "" : "." + std::to_string(n)) + kAsideExtension;
-        if (MoveFileExA(record.path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH))
+        const std::string aside = path + (n == 1 ? "" : "." + std::to_string(n)) + kAsideExtension;
+        if (MoveFileExA(path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH))
             return aside;
         if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS)
             break;
@@ -279,20 +280,24 @@ std::string SetRecordAside(const RecoveryRecord& record) {
 }
 
 std::vector<std::string> FindRecoveryRecords() {
+    return FindRecoveryFiles(kRecordExtension);
+}
+
+std::vector<std::string> FindRecoveryFiles(const std::string& extension) {
     std::vector<std::string> paths;
     const std::string folder = RecoveryFolder();
     if (folder.empty())
         return paths;
     WIN32_FIND_DATAA found = {};
-    HANDLE search = FindFirstFileA((folder + "\\*" + kRecordExtension).c_str(), &found);
+    HANDLE search = FindFirstFileA((folder + "\\*" + extension).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return paths;
     do {
         // "*.rec" may also match longer extensions through short names.
         const std::string name = found.cFileName;
-        const size_t extension = sizeof(kRecordExtension) - 1;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && name.size() > extension &&
-            name.compare(name.size() - extension, extension, kRecordExtension) == 0)
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            name.size() > extension.size() &&
+            name.compare(name.size() - extension.size(), extension.size(), extension) == 0)
             paths.push_back(folder + "\\" + name);
     } while (FindNextFileA(search, &found));
     FindClose(search);

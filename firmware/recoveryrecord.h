@@ -90,6 +90,12 @@ void RemoveLoadedRecord(const RecoveryRecord& record);
 std::string SetRecordAside(const RecoveryRecord& record);
 // The paths of every record file in the folder.
 std::vector<std::string> FindRecoveryRecords();
+// The paths of the folder's files whose names end in `extension`.
+std::vector<std::string> FindRecoveryFiles(const std::string& extension);
+// Renames a file of the folder to "<path>.aside" (".2.aside" and on when
+// that is taken), so that it is kept for support but no longer taken up; the
+// new path, or "" when it could not be renamed.
+std::string SetFileAside(const std::string& path);
 
 // The SPI copy's rewrite: the block being written and the whole SPI sector
 // as it is to be written (the erase takes all of it), kept on the PC (as
